@@ -44,7 +44,7 @@ void CScriptCipher::ApplyKeyPass(int mode, uint8_t* buffer, int n, uint8_t selec
 
 int CScriptCipher::Transform(int mode, const uint8_t* data, int length, uint8_t* out,
                              const char* key, int keyLength) {
-    if (length < 0 || keyLength < 0 || (keyLength > 0 && !key) || (length > 0 && !data) || !out)
+    if (length < 0 || keyLength < 0 || (keyLength > 0 && !key) || (length > 0 && !data))
         return -1;
     const uint8_t* keyBytes = reinterpret_cast<const uint8_t*>(key);
     const int pairs = keyLength / 2;
@@ -53,6 +53,8 @@ int CScriptCipher::Transform(int mode, const uint8_t* data, int length, uint8_t*
         if (length > INT32_MAX - keyLength)
             return -1;
         const int n = keyLength + length;
+        if (n > 0 && !out)
+            return -1;
         std::vector<uint8_t> buffer(static_cast<size_t>(n));
         if (keyLength > 0)
             memcpy(buffer.data(), keyBytes, static_cast<size_t>(keyLength));
@@ -66,7 +68,7 @@ int CScriptCipher::Transform(int mode, const uint8_t* data, int length, uint8_t*
         return n;
     }
 
-    if (mode != kDecipher || length < keyLength)
+    if (mode != kDecipher || length < keyLength || (length > keyLength && !out))
         return -1;
     std::vector<uint8_t> buffer(data, data + length);
     KeyedPass2(kDecipher, buffer.data(), length, 0);

@@ -43,6 +43,8 @@ bool ReadFileBytes(FILE* file, std::vector<uint8_t>* bytes) {
 
 // The header counts only before the first zero byte.
 bool ContainsHeader(const std::vector<uint8_t>& bytes) {
+    if (bytes.empty())
+        return false;
     const char* text = reinterpret_cast<const char*>(bytes.data());
     const size_t length = strnlen(text, bytes.size());
     const size_t headerLength = strlen(CValueScript::kHeader);
@@ -50,7 +52,7 @@ bool ContainsHeader(const std::vector<uint8_t>& bytes) {
 }
 
 void SetText(CDynString* text, const uint8_t* bytes, size_t size) {
-    const size_t length = strnlen(reinterpret_cast<const char*>(bytes), size);
+    const size_t length = size ? strnlen(reinterpret_cast<const char*>(bytes), size) : 0;
     if (length == 0)
         text->Empty();
     else

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# dev/build.sh <build folder> [cmake options...]: configures (once) and builds.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+folder=$1
+shift
+cmake -S . -B "$folder" -G Ninja -DBRENLOW_WERROR=ON "$@" >/dev/null
+cmake --build "$folder"

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test headless under Xvfb.
+# --sanitize: the same tests in a second build under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+dev/install-deps.sh
+
+if [ "${1:-}" = "--sanitize" ]; then
+  folder=build-asan
+  dev/build.sh "$folder" -DCMAKE_BUILD_TYPE=Debug -DBRENLOW_SANITIZE=ON -DBRENLOW_BENCH=OFF
+  export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+  export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+else
+  folder=build
+  dev/build.sh "$folder" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+fi
+
+cd "$folder"
+xvfb-run -a -s '-screen 0 1024x768x24' ctest --output-on-failure -j"$(nproc)"
