@@ -1,6 +1,7 @@
 #include "engine/core/CoreClasses.h"
 
 #include "engine/core/Class.h"
+#include "engine/core/Spline.h"
 
 // CObject is the root: no parent, and its factory is the bare-object factory itself.
 static CClass s_runtimeClassCObject("CObject", sizeof(CObject), nullptr, &CObject::CreateObject);
@@ -28,5 +29,7 @@ CObject* CClass::CreateBlankRecord() {
     record->m_pClass = &s_runtimeClassCClass;
     return record;
 }
+
+IMPLEMENT_RUNTIME_CLASS(CSpline, CObject)
 
 void RegisterCoreClasses() {}

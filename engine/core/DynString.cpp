@@ -1,12 +1,14 @@
 #include "engine/core/DynString.h"
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "engine/core/StrHelpers.h"
+#include "engine/core/TextFormat.h"
 
 CDynString::CDynString() : m_pText(StrResize(nullptr, kDefaultGrowStep)) {}
 
@@ -139,6 +141,26 @@ void CDynString::Insert(int index, const char* text) {
         Reserve(static_cast<uint32_t>(needed));
     memmove(m_pText + index + count, m_pText + index, static_cast<size_t>(length - index));
     memcpy(m_pText + index, text, count);
+}
+
+void CDynString::Format(const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    const int length = FormattedLength(format, arguments);
+    // Formatted aside first: an argument may be this string's own text, which the
+    // reservation can move. One buffer serves every call, so formatting allocates only
+    // when a text is longer than any before.
+    static std::vector<char> s_formatted;
+    const size_t written = static_cast<size_t>(std::min(length, kFormatBufferLimit));
+    if (s_formatted.size() < written + 1)
+        s_formatted.resize(written + 1);
+    FormatToBuffer(s_formatted.data(), format, arguments);
+    va_end(arguments);
+    s_formatted[written] = 0;
+
+    Reserve(static_cast<uint32_t>(length) + 1);
+    memcpy(m_pText, s_formatted.data(), written);
+    memset(m_pText + written, 0, m_nCapacity - written);
 }
 
 CDynString& CDynString::operator=(const CDynString& other) {

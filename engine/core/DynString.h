@@ -37,6 +37,9 @@ public:
     void Delete(int index, int count);
     // Inserts text at index (0 to the length); the buffer grows in grow steps as needed.
     void Insert(int index, const char* text);
+    // Sets the string to the formatted text; the capacity becomes the smallest multiple of
+    // the grow step that holds it. Arguments may point into this string.
+    void Format(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
     CDynString& operator=(const CDynString& other);
     CDynString& operator=(const char* text);

@@ -6,8 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <cstdio>
 #include <type_traits>
+
+#include "engine/core/OutOfMemory.h"
 
 template <class T>
 struct CListNode {
@@ -113,10 +114,8 @@ private:
     // onto the free list in address order.
     void AddBlock(int nodes) {
         void* memory = calloc(1, kNodesOffset + sizeof(Node) * static_cast<size_t>(nodes));
-        if (!memory) {
-            fprintf(stderr, "out of memory for a list block of %d nodes\n", nodes);
-            abort();
-        }
+        if (!memory)
+            OutOfMemory(kNodesOffset + sizeof(Node) * static_cast<size_t>(nodes));
         BlockHeader* block = static_cast<BlockHeader*>(memory);
         block->pPrevious = m_pBlocks;
         m_pBlocks = block;

@@ -1,18 +1,10 @@
 #include "engine/core/StrHelpers.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-namespace {
-
-[[noreturn]] void OutOfMemory(size_t size) {
-    fprintf(stderr, "out of memory allocating %zu bytes\n", size);
-    abort();
-}
-
-}  // namespace
+#include "engine/core/OutOfMemory.h"
 
 char* StrResize(char* oldBuffer, size_t size) {
     if (size == 0) {
