@@ -170,7 +170,9 @@ CVector3* CSpline::GetPoint(CVector3* out, float f) {
 }
 
 void CSpline::AppendPoint(CPointArray* out, const CVector3& p) const {
-    out->m_pPoints[out->AddPoints(1)] = p;
+    // Grow first: AddPoints may move the array.
+    const int index = out->AddPoints(1);
+    out->m_pPoints[index] = p;
 }
 
 void CSpline::Sample(CPointArray* out, uint32_t n) const {
