@@ -11,6 +11,7 @@ if [ "${1:-}" = "--sanitize" ]; then
   dev/build.sh "$folder" -DCMAKE_BUILD_TYPE=Debug -DBRENLOW_SANITIZE=ON -DBRENLOW_BENCH=OFF
   export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
   export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+  export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp:print_suppressions=0}
 else
   folder=build
   dev/build.sh "$folder" -DCMAKE_BUILD_TYPE=RelWithDebInfo

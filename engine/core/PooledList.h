@@ -87,6 +87,13 @@ public:
         return node;
     }
 
+    // Unlinks every node onto the free list and keeps the blocks, so that a list refilled
+    // every frame allocates nothing once it has held its most.
+    void Empty() {
+        while (m_pHead)
+            RemoveAt(Position{this, m_pHead});
+    }
+
     // Frees every block; the next insertion allocates a block of nodes-per-block nodes.
     void RemoveAll() {
         while (m_pBlocks) {
