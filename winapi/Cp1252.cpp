@@ -57,7 +57,9 @@ int32_t NextCodePoint(const unsigned char** text) {
         code = (code << 6) | (*p++ & 0x3F);
     }
     *text = p;
-    return code;
+    // An overlong form (a character written with more bytes than it needs) is malformed.
+    static const int32_t kSmallest[4] = {0, 0x80, 0x800, 0x10000};
+    return code < kSmallest[extra] ? -1 : code;
 }
 
 int ToCp1252(int32_t code) {

@@ -100,6 +100,7 @@ public:
     }
 
     HRESULT Unacquire() override {
+        m_bSuspended = false;
         if (!m_bAcquired)
             return DI_NOEFFECT;
         m_bAcquired = false;
@@ -162,6 +163,18 @@ public:
         return DI_OK;
     }
 
+    void Suspend() {
+        if (m_bAcquired) {
+            Unacquire();
+            m_bSuspended = true;
+        }
+    }
+
+    void Resume() {
+        if (m_bSuspended && SUCCEEDED(Acquire()))
+            m_bSuspended = false;
+    }
+
     bool IsKeyboard() const { return m_bKeyboard; }
     bool IsAcquired() const { return m_bAcquired; }
 
@@ -206,6 +219,7 @@ private:
     DWORD m_nFlags = 0;
     DWORD m_nBufferSize = 0;
     bool m_bAcquired = false;
+    bool m_bSuspended = false;  // unacquired by a focus loss, to be acquired again on its return
     bool m_bOverflow = false;
     std::deque<BufferedRecord> m_buffer;
     LONG m_accumulated[3] = {0, 0, 0};
@@ -285,9 +299,14 @@ void AttachCharacters(DWORD sequence, const std::string& characters) {
     }
 }
 
-void UnacquireAllDevices() {
+void SuspendAcquiredDevices() {
     for (CLayerInputDevice* device : Devices())
-        device->Unacquire();
+        device->Suspend();
+}
+
+void ResumeSuspendedDevices() {
+    for (CLayerInputDevice* device : Devices())
+        device->Resume();
 }
 
 }  // namespace winapi::detail

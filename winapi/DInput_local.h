@@ -20,7 +20,10 @@ void AccumulateMouse(LONG dx, LONG dy, LONG dz);
 // Pairs Windows-1252 characters with the key-down record of that sequence number, while it
 // still waits in a device buffer.
 void AttachCharacters(DWORD sequence, const std::string& characters);
-void UnacquireAllDevices();
+// Unacquires every acquired device and remembers it; ResumeSuspendedDevices acquires those
+// again.
+void SuspendAcquiredDevices();
+void ResumeSuspendedDevices();
 
 // The layer's own key and button state (bit 7 down), kept from the events it hands out.
 BYTE* KeyStates();

@@ -19,11 +19,14 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
         break;
     case SDL_WINDOWEVENT_FOCUS_GAINED:
         detail::SetFocusWindow(record->handle);
+        detail::OnFocusGained();
         break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
         if (detail::GetFocusWindow() == record->handle) {
             detail::SetFocusWindow(nullptr);
-            detail::OnFocusLost();
+            // A window forced active for a test stays active whatever the display says.
+            if (GetForegroundWindow() != record->handle)
+                detail::OnFocusLost();
         }
         break;
     default:

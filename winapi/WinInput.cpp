@@ -138,9 +138,13 @@ void HandleInputEvent(const SDL_Event& event) {
     }
 }
 
+void OnFocusGained() {
+    ResumeSuspendedDevices();
+}
+
 void OnFocusLost() {
     InputState& state = Input();
-    UnacquireAllDevices();
+    SuspendAcquiredDevices();
     memset(state.keys, 0, sizeof state.keys);
     memset(state.buttons, 0, sizeof state.buttons);
     state.keyDownAwaitingText = 0;

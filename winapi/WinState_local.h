@@ -22,6 +22,7 @@ struct WindowRecord {
     HICON icons[2] = {nullptr, nullptr};
     bool destroyed = false;
     int references = 1;  // the window itself, and each render device holding it
+    int acquisitions = 0;  // the render devices' share of the references
 };
 
 // Starts SDL's video (once); false when it cannot start.
@@ -44,6 +45,9 @@ void DropMessagesFor(HWND window);
 
 // Input hand-over, from the pump.
 void HandleInputEvent(const SDL_Event& event);
+// Losing the focus suspends the acquired input devices; regaining it acquires them again, so
+// that input survives a focus change between two frames.
 void OnFocusLost();
+void OnFocusGained();
 
 }  // namespace winapi::detail

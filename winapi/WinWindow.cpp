@@ -208,6 +208,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     record->exStyle = static_cast<LONG>(exStyle);
     record->title = windowName ? windowName : "";
     const HWND handle = record->handle;
+    winapi::detail::ApplyStyle(record.get());
     State().windows.push_back(std::move(record));
     if (style & WS_VISIBLE)
         ShowWindow(handle, SW_SHOW);
@@ -469,12 +470,16 @@ SDL_Window* AcquireSdlWindow(HWND window) {
     if (!record)
         return nullptr;
     ++record->references;
+    ++record->acquisitions;
     return record->sdl;
 }
 
 void ReleaseSdlWindow(HWND window) {
-    if (WindowRecord* record = detail::FindAnyWindow(window))
-        detail::ReleaseReference(record);
+    WindowRecord* record = detail::FindAnyWindow(window);
+    if (!record || record->acquisitions == 0)
+        return;
+    --record->acquisitions;
+    detail::ReleaseReference(record);
 }
 
 void RegisterIconResource(int id, int width, int height, const uint8_t* rgba) {
