@@ -8,6 +8,7 @@
 #include "engine/core/Quaternion.h"
 #include "engine/core/Vector3.h"
 
+#include "tests/support/MatrixBuilders.h"
 namespace {
 
 constexpr float kTolerance = 1e-5f;
@@ -27,24 +28,6 @@ CMatrix Garbage() {
     CMatrix m;
     for (float& f : m.m_f)
         f = kNaN;
-    return m;
-}
-
-CMatrix Translation(float x, float y, float z) {
-    CMatrix m;
-    m.SetTranslation(x, y, z);
-    return m;
-}
-
-CMatrix Scale(float x, float y, float z) {
-    CMatrix m;
-    m.SetScale(x, y, z);
-    return m;
-}
-
-CMatrix RotationZ(float angle) {
-    CMatrix m;
-    m.SetRotationZ(angle);
     return m;
 }
 

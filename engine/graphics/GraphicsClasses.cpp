@@ -1,0 +1,16 @@
+#include "engine/graphics/GraphicsClasses.h"
+
+#include "engine/graphics/IndexBuffer.h"
+#include "engine/graphics/RenderDevice.h"
+#include "engine/graphics/Texture.h"
+#include "engine/graphics/Texture2D.h"
+#include "engine/graphics/VertexBuffer.h"
+
+IMPLEMENT_ABSTRACT_RUNTIME_CLASS(CRenderDevice, CObject)
+IMPLEMENT_ABSTRACT_RUNTIME_CLASS(CRendererResource, CObject)
+IMPLEMENT_RUNTIME_CLASS(CVertexBuffer, CRendererResource)
+IMPLEMENT_RUNTIME_CLASS(CIndexBuffer, CRendererResource)
+IMPLEMENT_RUNTIME_CLASS(CTexture2D, CRendererResource)
+IMPLEMENT_RUNTIME_CLASS(CTexture, CObject)
+
+void RegisterGraphicsClasses() {}
