@@ -1,0 +1,10 @@
+// Writes RGBA pictures as PNG files (uncompressed), so that rendered frames can be looked at.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// pixels: width x height words 0xAARRGGBB, rows top first. False when the file cannot be
+// written.
+bool WritePng(const std::string& path, const std::vector<uint32_t>& pixels, int width, int height);
