@@ -225,9 +225,22 @@ vec4 Arg(int arg, vec4 current, vec4 texel, vec4 temp) {
     return v;
 }
 
+bool ReadsTexture(int arg) {
+    return (arg & 15) == 2;
+}
+
+// Whether the operation samples the stage's texture: only the arguments it reads count.
 bool UsesTexture(ivec4 op) {
-    return (op.y & 15) == 2 || (op.z & 15) == 2 || ((op.x == 25 || op.x == 26) && (op.w & 15) == 2) ||
-           op.x == 13 || op.x == 15;
+    switch (op.x) {
+    case 1: return false;
+    case 2: return ReadsTexture(op.y);
+    case 3: return ReadsTexture(op.z);
+    case 13:
+    case 15: return true;
+    case 25:
+    case 26: return ReadsTexture(op.y) || ReadsTexture(op.z) || ReadsTexture(op.w);
+    default: return ReadsTexture(op.y) || ReadsTexture(op.z);
+    }
 }
 
 vec4 Combine(int op, vec4 a1, vec4 a2, vec4 a0, vec4 texel, vec4 current) {
