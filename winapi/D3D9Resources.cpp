@@ -135,8 +135,8 @@ HRESULT CGlTexture::UnlockRect(UINT level) {
 
 // --- Buffers ----------------------------------------------------------------------------
 
-CGlBuffer::CGlBuffer(CDevice* device, GLenum target, UINT length, DWORD usage, D3DPOOL pool)
-    : m_pDevice(device), m_target(target), m_nUsage(usage), m_pool(pool), m_Bytes(length, 0) {
+CGlBuffer::CGlBuffer(CDevice* device, UINT length, DWORD usage, D3DPOOL pool)
+    : m_pDevice(device), m_pool(pool), m_Bytes(length, 0) {
     device->ResourceCreated(pool);
     device->MakeCurrent();
     glGenBuffers(1, &m_glBuffer);
@@ -184,7 +184,7 @@ HRESULT CGlBuffer::Unlock() {
 }
 
 CGlVertexBuffer::CGlVertexBuffer(CDevice* device, UINT length, DWORD usage, DWORD /*fvf*/, D3DPOOL pool)
-    : m_Buffer(device, GL_ARRAY_BUFFER, length, usage, pool), m_pDevice(device) {}
+    : m_Buffer(device, length, usage, pool), m_pDevice(device) {}
 
 ULONG CGlVertexBuffer::Release() {
     const ULONG left = DropReference();
@@ -196,7 +196,7 @@ ULONG CGlVertexBuffer::Release() {
 }
 
 CGlIndexBuffer::CGlIndexBuffer(CDevice* device, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool)
-    : m_Buffer(device, GL_ELEMENT_ARRAY_BUFFER, length, usage, pool), m_pDevice(device), m_format(format) {}
+    : m_Buffer(device, length, usage, pool), m_pDevice(device), m_format(format) {}
 
 ULONG CGlIndexBuffer::Release() {
     const ULONG left = DropReference();

@@ -87,7 +87,7 @@ private:
 // that may have written upload the locked range.
 class CGlBuffer {
 public:
-    CGlBuffer(CDevice* device, GLenum target, UINT length, DWORD usage, D3DPOOL pool);
+    CGlBuffer(CDevice* device, UINT length, DWORD usage, D3DPOOL pool);
     ~CGlBuffer();
 
     HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags);
@@ -98,8 +98,6 @@ public:
 
 private:
     CDevice* m_pDevice;
-    GLenum m_target;
-    DWORD m_nUsage;
     D3DPOOL m_pool;
     std::vector<uint8_t> m_Bytes;
     GLuint m_glBuffer = 0;
