@@ -254,7 +254,10 @@ BOOL ShowWindow(HWND window, int command) {
         record->style &= ~static_cast<LONG>(WS_VISIBLE);
     } else {
         SDL_ShowWindow(record->sdl);
-        SDL_RaiseWindow(record->sdl);
+        // Showing a window activates it, unless SDL's hint asks otherwise (tests running side
+        // by side on one display must not take the focus from each other).
+        if (!SDL_GetHintBoolean(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, SDL_FALSE))
+            SDL_RaiseWindow(record->sdl);
         record->style |= static_cast<LONG>(WS_VISIBLE);
     }
     return wasVisible ? TRUE : FALSE;
