@@ -2,11 +2,13 @@
 
 #include "engine/graphics/IndexBuffer.h"
 #include "engine/graphics/RenderDevice.h"
+#include "engine/graphics/RenderDeviceDX9.h"
 #include "engine/graphics/Texture.h"
 #include "engine/graphics/Texture2D.h"
 #include "engine/graphics/VertexBuffer.h"
 
 IMPLEMENT_ABSTRACT_RUNTIME_CLASS(CRenderDevice, CObject)
+IMPLEMENT_RUNTIME_CLASS(CRenderDeviceDX9, CRenderDevice)
 IMPLEMENT_ABSTRACT_RUNTIME_CLASS(CRendererResource, CObject)
 IMPLEMENT_RUNTIME_CLASS(CVertexBuffer, CRendererResource)
 IMPLEMENT_RUNTIME_CLASS(CIndexBuffer, CRendererResource)

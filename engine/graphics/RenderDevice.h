@@ -17,6 +17,7 @@ class CFont;
 class CIndexBuffer;
 class CLogFile;
 class CModel;
+class CPlaneList;
 class CTexture2D;
 class CVertexBuffer;
 class CViewport;
@@ -117,6 +118,14 @@ public:
     virtual int DrawGridMesh(const void* points, uint32_t stride, uint32_t columns, uint32_t rows, int bSmooth,
                              int bBackSide) = 0;
     virtual int DrawAxes(float length) = 0;
+
+    // The ray through a screen point, from the cached viewport and the view and projection
+    // transforms: for a perspective camera from its eye (the direction not normalised), for an
+    // orthographic one the unprojected point (the direction left as it was). 0 without a camera.
+    int GetPickRay(CCamera* camera, float x, float y, CVector3* origin, CVector3* direction);
+    // Appends the six planes (four sides, then the near and far ends, normals pointing inwards)
+    // of the volume that a screen rectangle selects. 0 without a camera.
+    int GetPickVolume(CCamera* camera, float x1, float y1, float x2, float y2, CPlaneList* planes);
 
     // The width of a text in the font's advances, each character followed by the spacing.
     float GetTextWidth(const char* text, int length, CFont* font, float scale, float spacing);
