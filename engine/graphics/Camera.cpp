@@ -39,6 +39,12 @@ void CCamera::OrientTowardsTarget() {
     CMatrix rotation;
     CMatrix::Multiply(&rotation, lookAt, translation);
     rotation.GetQuaternion(&m_qOrientation);
+    // The matrix-to-quaternion read and the quaternion-to-matrix build use
+    // opposite handedness, so the stored orientation is the conjugate:
+    // otherwise a target off the view axis would be turned away from.
+    m_qOrientation.x = -m_qOrientation.x;
+    m_qOrientation.y = -m_qOrientation.y;
+    m_qOrientation.z = -m_qOrientation.z;
     CVector3 offset;
     m_fTargetDistance = m_vTarget.Subtract(&offset, m_vPosition)->Length();
 }

@@ -293,10 +293,13 @@ int CRenderDeviceDX9::CreateTexture(uint32_t handle, uint32_t width, uint32_t he
     for (uint32_t level = 0, w = width, h = height; level < count; ++level, w = std::max(w / 2, 1u), h = std::max(h / 2, 1u))
         chainSize += w * h * 4;
 
-    if (record->bUploaded && record->texture) {
+    // Until the new texture stands, the record is not uploaded: a failure here leaves it to
+    // the next bind to try again.
+    if (record->texture) {
         record->texture->Release();
         record->texture = nullptr;
     }
+    record->bUploaded = 0;
     IDirect3DTexture9* texture = nullptr;
     HRESULT result;
     while ((result = m_pDevice->CreateTexture(width, height, levels == 1 ? 1 : 0, usage, d3dFormat, D3DPOOL_MANAGED,
