@@ -20,7 +20,7 @@ if(BRENLOW_FUZZ)
   endif()
   # The libraries are instrumented for coverage; only the fuzz targets link the fuzzer's main.
   target_compile_options(brenlow_options INTERFACE
-    -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -g)
+    -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer -g)
   target_link_options(brenlow_options INTERFACE -fsanitize=address,undefined)
 endif()
 
