@@ -1,0 +1,4 @@
+// Referencing this makes every interface window class of the engine creatable by name.
+#pragma once
+
+void RegisterGuiClasses();
