@@ -170,28 +170,23 @@ CWnd* CWnd::NextFocusable(CPointerList::Node* from, bool forward) const {
     return (flags & kVisible) && (flags & kFocusable) ? WindowOf(from) : nullptr;
 }
 
-void CWnd::FocusNext() {
+void CWnd::MoveFocus(bool forward) {
     if (!m_bEnabled || !m_pChildren || m_pChildren->m_nCount < 2)
         return;
     if (!g_pFocusWindow) {
         FocusFirst();
         return;
     }
-    CPointerList::Node* current = g_pFocusWindow->m_Position.pList == m_pChildren ? g_pFocusWindow->m_Position.pNode
-                                                                                  : nullptr;
-    g_pFocusWindow = current ? NextFocusable(current, true) : nullptr;
+    const bool isChild = g_pFocusWindow->m_Position.pList == m_pChildren;
+    g_pFocusWindow = isChild ? NextFocusable(g_pFocusWindow->m_Position.pNode, forward) : nullptr;
+}
+
+void CWnd::FocusNext() {
+    MoveFocus(true);
 }
 
 void CWnd::FocusPrev() {
-    if (!m_bEnabled || !m_pChildren || m_pChildren->m_nCount < 2)
-        return;
-    if (!g_pFocusWindow) {
-        FocusFirst();
-        return;
-    }
-    CPointerList::Node* current = g_pFocusWindow->m_Position.pList == m_pChildren ? g_pFocusWindow->m_Position.pNode
-                                                                                  : nullptr;
-    g_pFocusWindow = current ? NextFocusable(current, false) : nullptr;
+    MoveFocus(false);
 }
 
 void CWnd::SetScale(float sx, float sy) {

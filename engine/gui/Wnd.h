@@ -90,6 +90,7 @@ private:
     // The next visible, focusable child after (or before) `from` in list order, wrapping
     // around; `from` itself when it is the only one that still qualifies, else none.
     CWnd* NextFocusable(CPointerList::Node* from, bool forward) const;
+    void MoveFocus(bool forward);
     // Moves the window by a pointer movement while it holds the capture; false when it
     // does not move.
     bool Drag(const CInputEvent& event);
