@@ -1,0 +1,35 @@
+// A game root in a fresh folder that is the working directory while it lives, with the
+// helpers to write its start-up scripts.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tests/support/TempDir.h"
+
+class GameRoot {
+public:
+    // Holds an empty scripts/config folder.
+    GameRoot();
+    GameRoot(const GameRoot&) = delete;
+    GameRoot& operator=(const GameRoot&) = delete;
+    // Returns to the previous working directory before the folder goes.
+    ~GameRoot();
+
+    std::string File(const std::string& relative) const { return m_dir.File(relative); }
+
+private:
+    TempDir m_dir;
+    std::string m_previous;
+};
+
+constexpr const char* kSystemScript = "scripts/config/sysinit.vsc";
+constexpr const char* kDisplayScript = "scripts/config/3dinit.vsc";
+constexpr const char* kLogFile = "Game.log";
+
+// A plain script file holding one block with these "Key = value" lines.
+std::string ScriptText(const char* block, const std::vector<const char*>& lines);
+// What a script file holds that was created and never saved.
+std::string NewScriptText();
+// An enciphered script no longer than the key: the one kind of file a script load rejects.
+void WriteUnreadableScript(const std::string& path, const char* key);
