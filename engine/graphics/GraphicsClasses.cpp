@@ -1,6 +1,9 @@
 #include "engine/graphics/GraphicsClasses.h"
 
+#include "engine/graphics/Gfx.h"
+#include "engine/graphics/GfxHandler.h"
 #include "engine/graphics/IndexBuffer.h"
+#include "engine/graphics/Model.h"
 #include "engine/graphics/RenderDevice.h"
 #include "engine/graphics/RenderDeviceDX9.h"
 #include "engine/graphics/Texture.h"
@@ -14,5 +17,8 @@ IMPLEMENT_RUNTIME_CLASS(CVertexBuffer, CRendererResource)
 IMPLEMENT_RUNTIME_CLASS(CIndexBuffer, CRendererResource)
 IMPLEMENT_RUNTIME_CLASS(CTexture2D, CRendererResource)
 IMPLEMENT_RUNTIME_CLASS(CTexture, CObject)
+IMPLEMENT_RUNTIME_CLASS(CModel, CObject)
+IMPLEMENT_RUNTIME_CLASS(CGfx, CObject)
+IMPLEMENT_RUNTIME_CLASS(CGfxHandler, CObject)
 
 void RegisterGraphicsClasses() {}

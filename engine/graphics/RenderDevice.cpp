@@ -1,6 +1,8 @@
 #include "engine/graphics/RenderDevice.h"
 
 #include "engine/core/LogFile.h"
+#include "engine/graphics/Font.h"
+#include "engine/graphics/Model.h"
 #include "engine/graphics/Texture2D.h"
 #include "engine/graphics/VertexBuffer.h"
 
@@ -108,21 +110,41 @@ int CRenderDevice::LoadTexture(const char* fileName, CTexture2D** out) {
     return result;
 }
 
-// The model and font readers come with their classes; until then nothing can be loaded.
 int CRenderDevice::LoadModel(const char* fileName, CModel** out) {
     if (!fileName || !out)
         return 0;
+    *out = static_cast<CModel*>(CModel::CreateObject());
     if (m_pLog)
-        m_pLog->Printf("loading %s... failed\n", fileName);
-    return 0;
+        m_pLog->Printf("loading %s... ", fileName);
+    const int result = (*out)->Load(this, fileName);
+    if (m_pLog)
+        m_pLog->Write(result ? "ok\n" : "failed\n");
+    return result;
 }
 
 int CRenderDevice::LoadFont(const char* fileName, CFont** out) {
     if (!fileName || !out)
         return 0;
+    *out = new CFont;
     if (m_pLog)
-        m_pLog->Printf("loading %s... failed\n", fileName);
-    return 0;
+        m_pLog->Printf("loading %s... ", fileName);
+    const int result = (*out)->LoadFile(fileName, this);
+    if (m_pLog)
+        m_pLog->Write(result ? "ok\n" : "failed\n");
+    return result;
+}
+
+// Glyphs are looked up as the text operations look them up, so the width is the drawn one.
+float CRenderDevice::GetTextWidth(const char* text, int length, CFont* font, float scale, float spacing) {
+    if (!text || !font || length <= 0)
+        return 0.0f;
+    float width = 0.0f;
+    for (int i = 0; i < length; ++i) {
+        const CFontGlyph* glyph = font->GetGlyph(static_cast<unsigned char>(text[i]), 1);
+        const float advance = glyph ? static_cast<float>(glyph->m_nWidth) : 0.0f;
+        width += advance * scale + scale * spacing;
+    }
+    return width;
 }
 
 void CRenderDevice::FreeModel(CObject* model) {

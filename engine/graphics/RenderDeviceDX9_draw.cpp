@@ -5,9 +5,11 @@
 #include <vector>
 
 #include "engine/graphics/Camera.h"
+#include "engine/graphics/Font.h"
 #include "engine/graphics/QuaternionOps.h"
 #include "engine/graphics/RenderDeviceDX9.h"
 #include "engine/graphics/RenderDeviceDX9Tables.h"
+#include "engine/graphics/Texture2D.h"
 #include "engine/graphics/VertexBuffer.h"
 
 namespace {
@@ -38,6 +40,102 @@ CVector3 Plus(const CVector3& a, const CVector3& b) {
 
 CVector3 Scaled(const CVector3& v, float s) {
     return CVector3(v.x * s, v.y * s, v.z * s);
+}
+
+// One character of a text as the text operations lay it out: its rectangle from the pen
+// (rows downwards), its cell's texture coordinates and, for an outline font, its glyph page.
+struct TextQuad {
+    float x, y, width, height;
+    float u0, v0, u1, v1;
+    CTexture2D* page;
+};
+
+// Walks a text glyph by glyph. Bytes are character codes 0..255; with line feeds, byte 10
+// moves the pen to the start of the next line. An outline glyph is measured on its own page;
+// a cell on the caller's texture. A glyph that could not be rasterised has no page and
+// gives no quad, but its advance still moves the pen, as GetTextWidth counts it.
+class CTextLayout {
+public:
+    CTextLayout(CFont* font, const char* text, int length, int textureWidth, int textureHeight, float x, float y,
+                float scaleX, float scaleY, float spacing, bool bLineFeeds)
+        : m_font(font), m_text(text), m_length(length), m_textureWidth(static_cast<float>(textureWidth)),
+          m_textureHeight(static_cast<float>(textureHeight)), m_startX(x), m_penX(x), m_penY(y), m_scaleX(scaleX),
+          m_scaleY(scaleY), m_spacing(spacing), m_bLineFeeds(bLineFeeds),
+          m_cellHeight(static_cast<float>(static_cast<int>(font->m_fSize))) {}
+
+    // A cell font needs the size of the texture its cells lie on.
+    bool Usable() const { return m_font->m_bOutline || (m_textureWidth > 0.0f && m_textureHeight > 0.0f); }
+
+    bool Next(TextQuad* quad) {
+        while (m_index < m_length) {
+            const unsigned char code = static_cast<unsigned char>(m_text[m_index++]);
+            if (code == 10 && m_bLineFeeds) {
+                m_penX = m_startX;
+                m_penY += m_cellHeight * m_scaleY;
+                continue;
+            }
+            const CFontGlyph* glyph = m_font->GetGlyph(code, 1);
+            if (!glyph)
+                continue;
+            const float advance = static_cast<float>(glyph->m_nWidth);
+            quad->x = m_penX;
+            quad->y = m_penY;
+            quad->width = advance * m_scaleX;
+            quad->height = m_cellHeight * m_scaleY;
+            m_penX += advance * m_scaleX + m_scaleX * m_spacing;
+            float textureWidth = m_textureWidth;
+            float textureHeight = m_textureHeight;
+            quad->page = nullptr;
+            if (m_font->m_bOutline) {
+                if (!glyph->m_pPage)
+                    continue;
+                quad->page = glyph->m_pPage;
+                textureWidth = static_cast<float>(quad->page->GetWidth());
+                textureHeight = static_cast<float>(quad->page->GetHeight());
+            }
+            quad->u0 = static_cast<float>(glyph->m_nX) / textureWidth;
+            quad->v0 = static_cast<float>(glyph->m_nY) / textureHeight;
+            quad->u1 = (static_cast<float>(glyph->m_nX) + advance) / textureWidth;
+            quad->v1 = (static_cast<float>(glyph->m_nY) + m_cellHeight) / textureHeight;
+            return true;
+        }
+        return false;
+    }
+
+private:
+    CFont* m_font;
+    const char* m_text;
+    int m_length;
+    int m_index = 0;
+    float m_textureWidth;
+    float m_textureHeight;
+    float m_startX;
+    float m_penX;
+    float m_penY;
+    float m_scaleX;
+    float m_scaleY;
+    float m_spacing;
+    bool m_bLineFeeds;
+    float m_cellHeight;
+};
+
+// The two triangles of a screen quad, corners top left, top right, bottom left twice, top
+// right, bottom right.
+void ScreenQuad(const TextQuad& q, float z, float rhw, uint32_t color, VertexPRC2T1* v) {
+    const VertexPRC2T1 topLeft{q.x, q.y, z, rhw, color, 0, q.u0, q.v0};
+    const VertexPRC2T1 topRight{q.x + q.width, q.y, z, rhw, color, 0, q.u1, q.v0};
+    const VertexPRC2T1 bottomLeft{q.x, q.y + q.height, z, rhw, color, 0, q.u0, q.v1};
+    const VertexPRC2T1 bottomRight{q.x + q.width, q.y + q.height, z, rhw, color, 0, q.u1, q.v1};
+    v[0] = topLeft;
+    v[1] = topRight;
+    v[2] = bottomLeft;
+    v[3] = bottomLeft;
+    v[4] = topRight;
+    v[5] = bottomRight;
+}
+
+bool TextFits(uint32_t poolCount, int length) {
+    return uint64_t{6} * static_cast<uint64_t>(length) <= poolCount;
 }
 
 }  // namespace
@@ -260,22 +358,143 @@ int CRenderDeviceDX9::DrawGridMesh(const void* points, uint32_t stride, uint32_t
     return DrawPool(m_pPoolPNT1, kPrimitiveTriangleList, 2 * cells);
 }
 
-// The text operations come with the engine's fonts: until then only an empty text succeeds.
-int CRenderDeviceDX9::DrawText(const CVector3* /*position*/, CCamera* /*camera*/, const char* /*text*/, int length,
-                               CFont* /*font*/, int /*textureWidth*/, int /*textureHeight*/, uint32_t /*color*/,
-                               float /*scaleX*/, float /*scaleY*/, float /*spacing*/) {
-    return length == 0 ? 1 : 0;
+// Camera-facing text at a world position: the quads stand on y = 0 in the plane facing the
+// camera, go into the coloured pool, and are drawn together, or glyph by glyph when each
+// glyph brings its own page.
+int CRenderDeviceDX9::DrawText(const CVector3* position, CCamera* camera, const char* text, int length, CFont* font,
+                               int textureWidth, int textureHeight, uint32_t color, float scaleX, float scaleY,
+                               float spacing) {
+    if (length == 0)
+        return 1;
+    if (!position || !camera || !text || !font || length < 0 || !m_pPoolPCT2 || !TextFits(m_nPCT2Count, length))
+        return 0;
+    auto layout = [&] {
+        return CTextLayout(font, text, length, textureWidth, textureHeight, 0.0f, 0.0f, scaleX, scaleY, spacing, false);
+    };
+    if (!layout().Usable())
+        return 0;
+    // Every glyph is rasterised before the pool is locked; then the count is known.
+    uint32_t quads = 0;
+    TextQuad quad;
+    for (CTextLayout walk = layout(); walk.Next(&quad);)
+        ++quads;
+    if (quads == 0)
+        return 1;
+    auto* v = reinterpret_cast<VertexPCT2*>(LockPool(m_pPoolPCT2, m_nPCT2Count, 6 * quads));
+    if (!v)
+        return 0;
+    uint32_t written = 0;
+    for (CTextLayout walk = layout(); written < quads && walk.Next(&quad); ++written) {
+        const float top = -quad.y + quad.height;
+        const float bottom = -quad.y;
+        const VertexPCT2 topLeft{quad.x, top, 0.0f, color, quad.u0, quad.v0, 0.0f, 0.0f};
+        const VertexPCT2 topRight{quad.x + quad.width, top, 0.0f, color, quad.u1, quad.v0, 0.0f, 0.0f};
+        const VertexPCT2 bottomLeft{quad.x, bottom, 0.0f, color, quad.u0, quad.v1, 0.0f, 0.0f};
+        const VertexPCT2 bottomRight{quad.x + quad.width, bottom, 0.0f, color, quad.u1, quad.v1, 0.0f, 0.0f};
+        VertexPCT2* out = v + 6 * written;
+        out[0] = topLeft;
+        out[1] = topRight;
+        out[2] = bottomLeft;
+        out[3] = bottomLeft;
+        out[4] = topRight;
+        out[5] = bottomRight;
+    }
+    // Facing the camera: its orientation undone, then moved to the position.
+    const CQuaternion& q = camera->m_qOrientation;
+    CMatrix world;
+    QuaternionToMatrix(&world, CQuaternion{-q.x, -q.y, -q.z, q.w});
+    world.m_f[12] = position->x;
+    world.m_f[13] = position->y;
+    world.m_f[14] = position->z;
+    SetTransform(kTransformWorld, &world);
+    if (!font->m_bOutline)
+        return DrawPool(m_pPoolPCT2, kPrimitiveTriangleList, 2 * written);
+    m_pPoolPCT2->Unlock();
+    SetVertexBuffer(0, m_pPoolPCT2, 0);
+    int result = 1;
+    uint32_t drawn = 0;
+    for (CTextLayout walk = layout(); drawn < written && walk.Next(&quad); ++drawn) {
+        SetTexture(0, quad.page);
+        if (!DrawPrimitive(kPrimitiveTriangleList, 6 * drawn, 2))
+            result = 0;
+    }
+    return result;
 }
 
-int CRenderDeviceDX9::DrawText2D(const CVector3* /*position*/, const char* /*text*/, int length, CFont* /*font*/,
-                                 int /*textureWidth*/, int /*textureHeight*/, uint32_t /*color*/, float /*scaleX*/,
-                                 float /*scaleY*/, float /*spacing*/) {
-    return length == 0 ? 1 : 0;
+// Screen text drawn character by character straight from memory; the screen pool is not
+// used, but it must be able to hold the text as for the other screen operations.
+int CRenderDeviceDX9::DrawText2D(const CVector3* position, const char* text, int length, CFont* font, int textureWidth,
+                                 int textureHeight, uint32_t color, float scaleX, float scaleY, float spacing) {
+    if (length == 0)
+        return 1;
+    if (!position || !text || !font || length < 0 || !m_pDevice || !m_pPoolPRC2T1 || !TextFits(m_nPRC2T1Count, length))
+        return 0;
+    CTextLayout walk(font, text, length, textureWidth, textureHeight, position->x, position->y, scaleX, scaleY, spacing,
+                     true);
+    if (!walk.Usable())
+        return 0;
+    m_pDevice->SetFVF(kVertexFormatPRC2T1);
+    int result = 1;
+    TextQuad quad;
+    while (walk.Next(&quad)) {
+        VertexPRC2T1 v[6];
+        ScreenQuad(quad, position->z, 1.5f, color, v);
+        if (quad.page)
+            SetTexture(0, quad.page);
+        if (FAILED(m_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, v, sizeof(VertexPRC2T1))))
+            result = 0;
+    }
+    // Drawing from memory leaves no stream bound.
+    m_pCurrentVertexBuffer = nullptr;
+    return result;
 }
 
-int CRenderDeviceDX9::DrawTextTransformed(const CVector3* /*position*/, const CMatrix* /*matrix*/,
-                                          const char* /*text*/, int length, CFont* /*font*/, int /*textureWidth*/,
-                                          int /*textureHeight*/, uint32_t /*color*/, float /*scaleX*/,
-                                          float /*scaleY*/, float /*spacing*/) {
-    return length == 0 ? 1 : 0;
+// Screen text laid out as DrawText2D lays it out, each corner then carried through the
+// matrix; the text blocks turn and place their lines with it.
+int CRenderDeviceDX9::DrawTextTransformed(const CVector3* position, const CMatrix* matrix, const char* text, int length,
+                                          CFont* font, int textureWidth, int textureHeight, uint32_t color,
+                                          float scaleX, float scaleY, float spacing) {
+    if (length == 0)
+        return 1;
+    if (!position || !matrix || !text || !font || length < 0 || !m_pPoolPRC2T1 || !TextFits(m_nPRC2T1Count, length))
+        return 0;
+    auto layout = [&] {
+        return CTextLayout(font, text, length, textureWidth, textureHeight, position->x, position->y, scaleX, scaleY,
+                           spacing, true);
+    };
+    if (!layout().Usable())
+        return 0;
+    uint32_t quads = 0;
+    TextQuad quad;
+    for (CTextLayout walk = layout(); walk.Next(&quad);)
+        ++quads;
+    if (quads == 0)
+        return 1;
+    auto* v = reinterpret_cast<VertexPRC2T1*>(LockPool(m_pPoolPRC2T1, m_nPRC2T1Count, 6 * quads));
+    if (!v)
+        return 0;
+    uint32_t written = 0;
+    for (CTextLayout walk = layout(); written < quads && walk.Next(&quad); ++written) {
+        VertexPRC2T1* out = v + 6 * written;
+        ScreenQuad(quad, position->z, 1.0f, color, out);
+        for (int corner = 0; corner < 6; ++corner) {
+            CVector3 moved;
+            matrix->TransformPoint(&moved, CVector3(out[corner].x, out[corner].y, out[corner].z));
+            out[corner].x = moved.x;
+            out[corner].y = moved.y;
+            out[corner].z = moved.z;
+        }
+    }
+    if (!font->m_bOutline)
+        return DrawPool(m_pPoolPRC2T1, kPrimitiveTriangleList, 2 * written);
+    m_pPoolPRC2T1->Unlock();
+    SetVertexBuffer(0, m_pPoolPRC2T1, 0);
+    int result = 1;
+    uint32_t drawn = 0;
+    for (CTextLayout walk = layout(); drawn < written && walk.Next(&quad); ++drawn) {
+        SetTexture(0, quad.page);
+        if (!DrawPrimitive(kPrimitiveTriangleList, 6 * drawn, 2))
+            result = 0;
+    }
+    return result;
 }

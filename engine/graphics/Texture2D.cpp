@@ -1,9 +1,9 @@
 #include "engine/graphics/Texture2D.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
+#include "engine/core/FileBytes.h"
 #include "engine/core/OutOfMemory.h"
 #include "engine/graphics/RenderDevice.h"
 
@@ -59,17 +59,8 @@ int CTexture2D::Unlock(int flag) {
 int CTexture2D::LoadFile(const char* fileName, uint32_t userValue, uint32_t usage, CRenderDevice* device) {
     if (!fileName)
         return 0;
-    FILE* file = fopen(fileName, "rb");
-    if (!file)
-        return 0;
     std::vector<uint8_t> data;
-    uint8_t chunk[65536];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
-        data.insert(data.end(), chunk, chunk + got);
-    const bool read = !ferror(file);
-    fclose(file);
-    if (!read)
+    if (!ReadFileBytes(fileName, &data))
         return 0;
     return LoadTga(data.data(), data.size(), userValue, usage, device);
 }

@@ -1,0 +1,19 @@
+#include "engine/core/FileBytes.h"
+
+#include <cstdio>
+
+bool ReadFileBytes(const char* fileName, std::vector<uint8_t>* out) {
+    out->clear();
+    if (!fileName)
+        return false;
+    FILE* file = fopen(fileName, "rb");
+    if (!file)
+        return false;
+    uint8_t chunk[65536];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
+        out->insert(out->end(), chunk, chunk + got);
+    const bool read = !ferror(file);
+    fclose(file);
+    return read;
+}

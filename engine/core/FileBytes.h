@@ -1,0 +1,8 @@
+// Whole files read into memory, for the readers that parse from bytes.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// Replaces out with the file's bytes; false when the file cannot be opened or a read fails.
+bool ReadFileBytes(const char* fileName, std::vector<uint8_t>* out);
