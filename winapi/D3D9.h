@@ -121,6 +121,13 @@ enum D3DRENDERSTATETYPE : uint32_t {
     D3DRS_STENCILWRITEMASK = 59,
     D3DRS_TEXTUREFACTOR = 60,
     D3DRS_WRAP0 = 128,
+    D3DRS_WRAP1 = 129,
+    D3DRS_WRAP2 = 130,
+    D3DRS_WRAP3 = 131,
+    D3DRS_WRAP4 = 132,
+    D3DRS_WRAP5 = 133,
+    D3DRS_WRAP6 = 134,
+    D3DRS_WRAP7 = 135,
     D3DRS_CLIPPING = 136,
     D3DRS_LIGHTING = 137,
     D3DRS_AMBIENT = 139,
@@ -204,6 +211,11 @@ enum D3DSTENCILOP : uint32_t {
 };
 enum D3DFOGMODE : uint32_t { D3DFOG_NONE = 0, D3DFOG_EXP = 1, D3DFOG_EXP2 = 2, D3DFOG_LINEAR = 3 };
 enum D3DMATERIALCOLORSOURCE : uint32_t { D3DMCS_MATERIAL = 0, D3DMCS_COLOR1 = 1, D3DMCS_COLOR2 = 2 };
+// The coordinates that D3DRS_WRAP0.. make take the short way round.
+constexpr DWORD D3DWRAP_U = 0x1;
+constexpr DWORD D3DWRAP_V = 0x2;
+constexpr DWORD D3DWRAP_W = 0x4;
+constexpr DWORD D3DWRAPCOORD_3 = 0x8;
 
 enum D3DTEXTURESTAGESTATETYPE : uint32_t {
     D3DTSS_COLOROP = 1,
@@ -270,6 +282,12 @@ enum D3DTEXTUREOP : uint32_t {
     D3DTOP_LERP = 26,
 };
 
+// Texture-coordinate generation, in the high half of D3DTSS_TEXCOORDINDEX.
+constexpr DWORD D3DTSS_TCI_PASSTHRU = 0x00000;
+constexpr DWORD D3DTSS_TCI_CAMERASPACENORMAL = 0x10000;
+constexpr DWORD D3DTSS_TCI_CAMERASPACEPOSITION = 0x20000;
+constexpr DWORD D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR = 0x30000;
+
 // Texture-stage arguments and their modifiers.
 constexpr DWORD D3DTA_SELECTMASK = 0x0000000F;
 constexpr DWORD D3DTA_DIFFUSE = 0x00000000;
@@ -323,6 +341,12 @@ constexpr DWORD D3DFVF_TEXCOUNT_MASK = 0xF00;
 constexpr DWORD D3DFVF_TEXCOUNT_SHIFT = 8;
 constexpr DWORD D3DFVF_TEX1 = 0x100;
 constexpr DWORD D3DFVF_TEX2 = 0x200;
+constexpr DWORD D3DFVF_TEX3 = 0x300;
+// The number of floats in coordinate set `set` (two when none of these is given).
+constexpr DWORD D3DFVF_TEXCOORDSIZE1(int set) { return 3u << (set * 2 + 16); }
+constexpr DWORD D3DFVF_TEXCOORDSIZE2(int /*set*/) { return 0u; }
+constexpr DWORD D3DFVF_TEXCOORDSIZE3(int set) { return 1u << (set * 2 + 16); }
+constexpr DWORD D3DFVF_TEXCOORDSIZE4(int set) { return 2u << (set * 2 + 16); }
 
 constexpr DWORD D3DUSAGE_WRITEONLY = 0x8;
 constexpr DWORD D3DUSAGE_DYNAMIC = 0x200;

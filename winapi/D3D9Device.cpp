@@ -12,6 +12,54 @@ namespace {
 
 CDevice* g_pCurrentDevice = nullptr;
 
+// Render states that change the generated program's code rather than a value it reads.
+bool ShapesProgram(D3DRENDERSTATETYPE state) {
+    switch (state) {
+    case D3DRS_SHADEMODE:
+    case D3DRS_ALPHATESTENABLE:
+    case D3DRS_ALPHAFUNC:
+    case D3DRS_FOGENABLE:
+    case D3DRS_SPECULARENABLE:
+    case D3DRS_FOGTABLEMODE:
+    case D3DRS_FOGVERTEXMODE:
+    case D3DRS_RANGEFOGENABLE:
+    case D3DRS_LIGHTING:
+    case D3DRS_COLORVERTEX:
+    case D3DRS_LOCALVIEWER:
+    case D3DRS_NORMALIZENORMALS:
+    case D3DRS_DIFFUSEMATERIALSOURCE:
+    case D3DRS_SPECULARMATERIALSOURCE:
+    case D3DRS_AMBIENTMATERIALSOURCE:
+    case D3DRS_EMISSIVEMATERIALSOURCE:
+    case D3DRS_POINTSPRITEENABLE:
+    case D3DRS_POINTSCALEENABLE:
+        return true;
+    default:
+        return state >= D3DRS_WRAP0 && state <= D3DRS_WRAP7;
+    }
+}
+
+// Render states whose values the programs read as uniforms (besides the texture factor and
+// the ambient colour, which belong to other groups).
+bool ProgramReads(D3DRENDERSTATETYPE state) {
+    switch (state) {
+    case D3DRS_ALPHAREF:
+    case D3DRS_FOGCOLOR:
+    case D3DRS_FOGSTART:
+    case D3DRS_FOGEND:
+    case D3DRS_FOGDENSITY:
+    case D3DRS_POINTSIZE:
+    case D3DRS_POINTSIZE_MIN:
+    case D3DRS_POINTSIZE_MAX:
+    case D3DRS_POINTSCALE_A:
+    case D3DRS_POINTSCALE_B:
+    case D3DRS_POINTSCALE_C:
+        return true;
+    default:
+        return false;
+    }
+}
+
 DWORD FloatBits(float value) {
     DWORD bits;
     memcpy(&bits, &value, sizeof bits);
@@ -130,13 +178,20 @@ bool CDevice::Start(D3DPRESENT_PARAMETERS* parameters) {
     glBindVertexArray(m_glVertexArray);
     glGenBuffers(1, &m_glUserBuffer);
     glGenSamplers(8, m_glSamplers);
+    for (GLuint stage = 0; stage < 8; ++stage)
+        glBindSampler(stage, m_glSamplers[stage]);
+    FindAnisotropy();
     glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
     glFrontFace(GL_CW);
     glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    if (!m_Pipeline.Build())
-        return false;
+    // Point sizes come from the programs; sprites span their texture from the top left.
+    glEnable(GL_PROGRAM_POINT_SIZE);
+    glEnable(GL_POINT_SPRITE);
+    glPointParameteri(GL_POINT_SPRITE_COORD_ORIGIN, GL_UPPER_LEFT);
+    // The platform's blend factor, which no state here changes.
+    glBlendColor(1.0f, 1.0f, 1.0f, 1.0f);
 
     m_Parameters = *parameters;
     if (!BuildFramebuffer())
@@ -276,6 +331,10 @@ void CDevice::SetDefaultStates() {
     m_nStreamOffset = m_nStreamStride = 0;
     m_pIndices = nullptr;
     m_bStatesDirty = m_bSamplersDirty = true;
+    m_bKeyDirty = true;
+    m_pProgram = nullptr;
+    for (int group = 0; group < kGroupCount; ++group)
+        Touch(static_cast<EUniformGroup>(group));
     ApplyViewport();
 }
 
@@ -405,16 +464,23 @@ HRESULT CDevice::Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR col
 HRESULT CDevice::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) {
     if (!matrix)
         return D3DERR_INVALIDCALL;
-    if (state == D3DTS_WORLD)
+    if (state == D3DTS_WORLD) {
         m_World = *matrix;
-    else if (state == D3DTS_VIEW)
+        Touch(kGroupTransforms);
+    } else if (state == D3DTS_VIEW) {
+        // Lights live in camera space.
         m_View = *matrix;
-    else if (state == D3DTS_PROJECTION)
+        Touch(kGroupTransforms);
+        Touch(kGroupLights);
+    } else if (state == D3DTS_PROJECTION) {
         m_Projection = *matrix;
-    else if (state >= D3DTS_TEXTURE0 && state <= D3DTS_TEXTURE7)
+        Touch(kGroupTransforms);
+    } else if (state >= D3DTS_TEXTURE0 && state <= D3DTS_TEXTURE7) {
         m_TextureTransforms[state - D3DTS_TEXTURE0] = *matrix;
-    else
+        Touch(kGroupStages);
+    } else {
         return D3DERR_INVALIDCALL;
+    }
     return D3D_OK;
 }
 
@@ -441,6 +507,7 @@ HRESULT CDevice::SetViewport(const D3DVIEWPORT9* viewport) {
         return D3DERR_INVALIDCALL;
     m_Viewport = *viewport;
     ApplyViewport();
+    Touch(kGroupTransforms);
     return D3D_OK;
 }
 
@@ -455,6 +522,7 @@ HRESULT CDevice::SetMaterial(const D3DMATERIAL9* material) {
     if (!material)
         return D3DERR_INVALIDCALL;
     m_Material = *material;
+    Touch(kGroupMaterial);
     return D3D_OK;
 }
 
@@ -470,13 +538,15 @@ constexpr DWORD kMaxLightIndex = 4096;
 }
 
 HRESULT CDevice::SetLight(DWORD index, const D3DLIGHT9* light) {
-    if (!light || index >= kMaxLightIndex)
+    if (!light || index >= kMaxLightIndex || light->Type < D3DLIGHT_POINT || light->Type > D3DLIGHT_DIRECTIONAL)
         return D3DERR_INVALIDCALL;
     if (index >= m_Lights.size()) {
         m_Lights.resize(index + 1, DefaultLight());
         m_LightEnabled.resize(index + 1, false);
     }
     m_Lights[index] = *light;
+    m_bKeyDirty = true;
+    Touch(kGroupLights);
     return D3D_OK;
 }
 
@@ -496,6 +566,8 @@ HRESULT CDevice::LightEnable(DWORD index, BOOL enable) {
         m_LightEnabled.resize(index + 1, false);
     }
     m_LightEnabled[index] = enable != FALSE;
+    m_bKeyDirty = true;
+    Touch(kGroupLights);
     return D3D_OK;
 }
 
@@ -509,8 +581,18 @@ HRESULT CDevice::GetLightEnable(DWORD index, BOOL* enabled) {
 HRESULT CDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
     if (state >= kD3DRenderStateCount)
         return D3DERR_INVALIDCALL;
+    if (m_RenderStates[state] == value)
+        return D3D_OK;
     m_RenderStates[state] = value;
     m_bStatesDirty = true;
+    if (ShapesProgram(state))
+        m_bKeyDirty = true;
+    if (state == D3DRS_TEXTUREFACTOR)
+        Touch(kGroupStages);
+    else if (state == D3DRS_AMBIENT)
+        Touch(kGroupLights);
+    else if (ProgramReads(state))
+        Touch(kGroupStates);
     return D3D_OK;
 }
 
@@ -524,7 +606,14 @@ HRESULT CDevice::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) {
 HRESULT CDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
     if (stage >= 8 || type >= kD3DStageStateCount)
         return D3DERR_INVALIDCALL;
+    if (m_StageStates[stage][type] == value)
+        return D3D_OK;
     m_StageStates[stage][type] = value;
+    // The constant, the bump luminance and the bump matrix are values; the rest shapes code.
+    if (type == D3DTSS_CONSTANT || type == D3DTSS_BUMPENVLSCALE || type == D3DTSS_BUMPENVLOFFSET)
+        Touch(kGroupStages);
+    else if (type < D3DTSS_BUMPENVMAT00 || type > D3DTSS_BUMPENVMAT11)
+        m_bKeyDirty = true;
     return D3D_OK;
 }
 
@@ -580,15 +669,23 @@ void CDevice::ResourceDestroyed(D3DPOOL pool) {
 }
 
 void CDevice::ForgetTexture(CGlTexture* texture) {
-    for (CGlTexture*& bound : m_Textures) {
-        if (bound == texture)
-            bound = nullptr;
+    for (int stage = 0; stage < 8; ++stage) {
+        if (m_Textures[stage] == texture) {
+            m_Textures[stage] = nullptr;
+            m_bKeyDirty = true;
+        }
+        // Deleting a texture unbinds it from every unit.
+        if (m_glBoundTextures[stage] == texture->GlName())
+            m_glBoundTextures[stage] = 0;
     }
 }
 
 void CDevice::ForgetVertexBuffer(CGlVertexBuffer* buffer) {
     if (m_pStream == buffer)
         m_pStream = nullptr;
+    // Its name may come back for another buffer that the attributes must be pointed at.
+    if (m_glAttributeBuffer == buffer->Buffer().GlName())
+        m_bAttributesValid = false;
 }
 
 void CDevice::ForgetIndexBuffer(CGlIndexBuffer* buffer) {

@@ -1,5 +1,6 @@
-// Drawing: the vertex layout of the current format, the platform's render and sampler
-// states as OpenGL states, the uniforms of the pipeline, and the draw calls.
+// Drawing: the vertex layout of the current format and the attributes that read it, the
+// draw calls, and the last pixel of lines, which OpenGL leaves out and the platform draws
+// while D3DRS_LASTPIXEL is on. Also the small matrix and colour helpers of the pipeline.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -8,59 +9,6 @@
 
 namespace winapi::d3d {
 namespace {
-
-enum EAttribute { kPosition = 0, kNormal = 1, kDiffuse = 2, kSpecular = 3, kTexture0 = 4 };
-
-struct VertexLayout {
-    bool pretransformed = false;
-    int normal = -1;
-    int diffuse = -1;
-    int specular = -1;
-    int texture[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
-    int textureSize[8] = {};
-    UINT size = 0;
-};
-
-// The offsets of a flexible vertex format's parts; false for formats the layer does not draw.
-bool DecodeFormat(DWORD fvf, VertexLayout* layout) {
-    UINT offset;
-    switch (fvf & D3DFVF_POSITION_MASK) {
-    case D3DFVF_XYZ:
-        offset = 12;
-        break;
-    case D3DFVF_XYZRHW:
-        offset = 16;
-        layout->pretransformed = true;
-        break;
-    default:
-        return false;
-    }
-    if (fvf & D3DFVF_NORMAL) {
-        layout->normal = static_cast<int>(offset);
-        offset += 12;
-    }
-    if (fvf & D3DFVF_PSIZE)
-        offset += 4;
-    if (fvf & D3DFVF_DIFFUSE) {
-        layout->diffuse = static_cast<int>(offset);
-        offset += 4;
-    }
-    if (fvf & D3DFVF_SPECULAR) {
-        layout->specular = static_cast<int>(offset);
-        offset += 4;
-    }
-    const DWORD sets = (fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT;
-    if (sets > 8)
-        return false;
-    static const int kFloats[4] = {2, 3, 4, 1};
-    for (DWORD set = 0; set < sets; ++set) {
-        layout->texture[set] = static_cast<int>(offset);
-        layout->textureSize[set] = kFloats[(fvf >> (16 + 2 * set)) & 3];
-        offset += static_cast<UINT>(layout->textureSize[set]) * 4;
-    }
-    layout->size = offset;
-    return true;
-}
 
 bool PrimitiveMode(D3DPRIMITIVETYPE type, UINT primitives, GLenum* mode, UINT* vertices) {
     switch (type) {
@@ -100,140 +48,93 @@ void PointAttribute(GLuint location, int offset, GLint size, GLenum type, GLbool
                           reinterpret_cast<const void*>(base + static_cast<uintptr_t>(offset)));
 }
 
+void ConstantAttribute(GLuint location, float x, float y, float z, float w) {
+    glDisableVertexAttribArray(location);
+    glVertexAttrib4f(location, x, y, z, w);
+}
+
 // Points the attributes at the vertex data bound to GL_ARRAY_BUFFER, from byte `base` on.
 void PointAttributes(const VertexLayout& layout, UINT stride, uintptr_t base) {
-    PointAttribute(kPosition, 0, layout.pretransformed ? 4 : 3, GL_FLOAT, GL_FALSE, stride, base);
-    if (layout.normal >= 0) {
-        PointAttribute(kNormal, layout.normal, 3, GL_FLOAT, GL_FALSE, stride, base);
-    } else {
-        glDisableVertexAttribArray(kNormal);
-        glVertexAttrib3f(kNormal, 0.0f, 0.0f, 0.0f);
-    }
+    PointAttribute(kAttributePosition, 0, layout.pretransformed ? 4 : 3, GL_FLOAT, GL_FALSE, stride, base);
+    if (layout.normal >= 0)
+        PointAttribute(kAttributeNormal, layout.normal, 3, GL_FLOAT, GL_FALSE, stride, base);
+    else
+        ConstantAttribute(kAttributeNormal, 0.0f, 0.0f, 0.0f, 1.0f);
+    if (layout.pointSize >= 0)
+        PointAttribute(kAttributePointSize, layout.pointSize, 1, GL_FLOAT, GL_FALSE, stride, base);
+    else
+        ConstantAttribute(kAttributePointSize, 1.0f, 0.0f, 0.0f, 1.0f);
     // Colours are 0xAARRGGBB words: bytes B, G, R, A.
-    const int colors[2][2] = {{kDiffuse, layout.diffuse}, {kSpecular, layout.specular}};
+    const int colors[2][2] = {{kAttributeDiffuse, layout.diffuse}, {kAttributeSpecular, layout.specular}};
     for (const auto& color : colors) {
-        if (color[1] >= 0) {
+        if (color[1] >= 0)
             PointAttribute(static_cast<GLuint>(color[0]), color[1], GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride, base);
-        } else {
-            glDisableVertexAttribArray(static_cast<GLuint>(color[0]));
-            glVertexAttrib4f(static_cast<GLuint>(color[0]), 0.0f, 0.0f, 0.0f, 0.0f);
-        }
+        else
+            ConstantAttribute(static_cast<GLuint>(color[0]), 0.0f, 0.0f, 0.0f, 0.0f);
     }
     for (int set = 0; set < 8; ++set) {
-        const GLuint location = static_cast<GLuint>(kTexture0 + set);
-        if (layout.texture[set] >= 0) {
+        const GLuint location = kAttributeTexture0 + static_cast<GLuint>(set);
+        if (layout.texture[set] >= 0)
             PointAttribute(location, layout.texture[set], layout.textureSize[set], GL_FLOAT, GL_FALSE, stride, base);
-        } else {
-            glDisableVertexAttribArray(location);
-            glVertexAttrib4f(location, 0.0f, 0.0f, 0.0f, 1.0f);
-        }
+        else
+            ConstantAttribute(location, 0.0f, 0.0f, 0.0f, 1.0f);
     }
 }
 
-float Float(DWORD bits) {
-    float value;
-    memcpy(&value, &bits, sizeof value);
-    return value;
+EPrimitiveClass ClassOf(D3DPRIMITIVETYPE type) {
+    if (type == D3DPT_POINTLIST)
+        return EPrimitiveClass::kPoints;
+    if (type == D3DPT_LINELIST || type == D3DPT_LINESTRIP)
+        return EPrimitiveClass::kLines;
+    return EPrimitiveClass::kTriangles;
 }
 
-void ColorOf(D3DCOLOR color, float out[4]) {
-    out[0] = static_cast<float>((color >> 16) & 0xFF) / 255.0f;
-    out[1] = static_cast<float>((color >> 8) & 0xFF) / 255.0f;
-    out[2] = static_cast<float>(color & 0xFF) / 255.0f;
-    out[3] = static_cast<float>(color >> 24) / 255.0f;
-}
+}  // namespace
 
-GLenum CompareFunction(DWORD compare) {
-    static const GLenum kFunctions[] = {GL_NEVER, GL_LESS, GL_EQUAL, GL_LEQUAL, GL_GREATER, GL_NOTEQUAL, GL_GEQUAL,
-                                        GL_ALWAYS};
-    return compare >= 1 && compare <= 8 ? kFunctions[compare - 1] : GL_ALWAYS;
-}
-
-// The platform's INCR and DECR wrap; its saturating forms are OpenGL's plain ones.
-GLenum StencilOperation(DWORD operation) {
-    static const GLenum kOperations[] = {GL_KEEP, GL_ZERO, GL_REPLACE, GL_INCR, GL_DECR, GL_INVERT, GL_INCR_WRAP,
-                                         GL_DECR_WRAP};
-    return operation >= 1 && operation <= 8 ? kOperations[operation - 1] : GL_KEEP;
-}
-
-GLenum BlendFactor(DWORD blend) {
-    switch (blend) {
-    case D3DBLEND_ZERO:
-        return GL_ZERO;
-    case D3DBLEND_ONE:
-        return GL_ONE;
-    case D3DBLEND_SRCCOLOR:
-        return GL_SRC_COLOR;
-    case D3DBLEND_INVSRCCOLOR:
-        return GL_ONE_MINUS_SRC_COLOR;
-    case D3DBLEND_SRCALPHA:
-        return GL_SRC_ALPHA;
-    case D3DBLEND_INVSRCALPHA:
-        return GL_ONE_MINUS_SRC_ALPHA;
-    case D3DBLEND_DESTALPHA:
-        return GL_DST_ALPHA;
-    case D3DBLEND_INVDESTALPHA:
-        return GL_ONE_MINUS_DST_ALPHA;
-    case D3DBLEND_DESTCOLOR:
-        return GL_DST_COLOR;
-    case D3DBLEND_INVDESTCOLOR:
-        return GL_ONE_MINUS_DST_COLOR;
-    case D3DBLEND_SRCALPHASAT:
-        return GL_SRC_ALPHA_SATURATE;
-    case D3DBLEND_BLENDFACTOR:
-        return GL_CONSTANT_COLOR;
-    case D3DBLEND_INVBLENDFACTOR:
-        return GL_ONE_MINUS_CONSTANT_COLOR;
+// Parts are laid out in the order position, normal, point size, diffuse, specular, sets.
+bool DecodeFormat(DWORD fvf, VertexLayout* layout) {
+    UINT offset;
+    switch (fvf & D3DFVF_POSITION_MASK) {
+    case D3DFVF_XYZ:
+        offset = 12;
+        break;
+    case D3DFVF_XYZRHW:
+        offset = 16;
+        layout->pretransformed = true;
+        break;
     default:
-        return GL_ONE;
+        return false;
     }
-}
-
-GLenum BlendEquation(DWORD operation) {
-    switch (operation) {
-    case D3DBLENDOP_SUBTRACT:
-        return GL_FUNC_SUBTRACT;
-    case D3DBLENDOP_REVSUBTRACT:
-        return GL_FUNC_REVERSE_SUBTRACT;
-    case D3DBLENDOP_MIN:
-        return GL_MIN;
-    case D3DBLENDOP_MAX:
-        return GL_MAX;
-    default:
-        return GL_FUNC_ADD;
+    if (fvf & D3DFVF_NORMAL) {
+        layout->normal = static_cast<int>(offset);
+        offset += 12;
     }
-}
-
-GLint AddressMode(DWORD address) {
-    switch (address) {
-    case D3DTADDRESS_MIRROR:
-        return GL_MIRRORED_REPEAT;
-    case D3DTADDRESS_CLAMP:
-        return GL_CLAMP_TO_EDGE;
-    case D3DTADDRESS_BORDER:
-        return GL_CLAMP_TO_BORDER;
-    case D3DTADDRESS_MIRRORONCE:
-        return GL_MIRROR_CLAMP_TO_EDGE;
-    default:
-        return GL_REPEAT;
+    if (fvf & D3DFVF_PSIZE) {
+        layout->pointSize = static_cast<int>(offset);
+        offset += 4;
     }
+    if (fvf & D3DFVF_DIFFUSE) {
+        layout->diffuse = static_cast<int>(offset);
+        offset += 4;
+    }
+    if (fvf & D3DFVF_SPECULAR) {
+        layout->specular = static_cast<int>(offset);
+        offset += 4;
+    }
+    const DWORD sets = (fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT;
+    if (sets > 8)
+        return false;
+    static const int kFloats[4] = {2, 3, 4, 1};
+    for (DWORD set = 0; set < sets; ++set) {
+        layout->texture[set] = static_cast<int>(offset);
+        layout->textureSize[set] = kFloats[(fvf >> (16 + 2 * set)) & 3];
+        offset += static_cast<UINT>(layout->textureSize[set]) * 4;
+    }
+    layout->size = offset;
+    return true;
 }
 
-bool Filters(DWORD filter) {
-    return filter != D3DTEXF_NONE && filter != D3DTEXF_POINT;
-}
-
-GLint MinificationFilter(DWORD minFilter, DWORD mipFilter) {
-    const bool linear = Filters(minFilter);
-    if (mipFilter == D3DTEXF_NONE)
-        return linear ? GL_LINEAR : GL_NEAREST;
-    if (mipFilter == D3DTEXF_POINT)
-        return linear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
-    return linear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
-}
-
-// The product a x b of two row-vector matrices.
-D3DMATRIX Multiply(const D3DMATRIX& a, const D3DMATRIX& b) {
+D3DMATRIX MultiplyMatrices(const D3DMATRIX& a, const D3DMATRIX& b) {
     D3DMATRIX product{};
     for (int r = 0; r < 4; ++r) {
         for (int c = 0; c < 4; ++c) {
@@ -244,7 +145,6 @@ D3DMATRIX Multiply(const D3DMATRIX& a, const D3DMATRIX& b) {
     return product;
 }
 
-// The inverse of the upper 3x3 part, rows first; zero when it has none.
 void Inverse3x3(const D3DMATRIX& m, float out[9]) {
     const float a = m.m[0][0], b = m.m[0][1], c = m.m[0][2];
     const float d = m.m[1][0], e = m.m[1][1], f = m.m[1][2];
@@ -271,217 +171,80 @@ void TransformDirection(const D3DVECTOR& v, const D3DMATRIX& m, float out[3]) {
     }
 }
 
-}  // namespace
+void ColorOf(D3DCOLOR color, float out[4]) {
+    out[0] = static_cast<float>((color >> 16) & 0xFF) / 255.0f;
+    out[1] = static_cast<float>((color >> 8) & 0xFF) / 255.0f;
+    out[2] = static_cast<float>(color & 0xFF) / 255.0f;
+    out[3] = static_cast<float>(color >> 24) / 255.0f;
+}
+
+float FloatOf(DWORD bits) {
+    float value;
+    memcpy(&value, &bits, sizeof value);
+    return value;
+}
 
 bool CDevice::DrawCheck() const {
     return m_bInScene;
 }
 
-void CDevice::ApplyRenderStates() {
-    if (!m_bStatesDirty)
-        return;
-    m_bStatesDirty = false;
-    const DWORD* rs = m_RenderStates;
-    if (rs[D3DRS_ZENABLE] && m_Parameters.EnableAutoDepthStencil)
-        glEnable(GL_DEPTH_TEST);
-    else
-        glDisable(GL_DEPTH_TEST);
-    glDepthFunc(CompareFunction(rs[D3DRS_ZFUNC]));
-    glDepthMask(rs[D3DRS_ZWRITEENABLE] ? GL_TRUE : GL_FALSE);
-
-    const DWORD fill = rs[D3DRS_FILLMODE];
-    glPolygonMode(GL_FRONT_AND_BACK, fill == D3DFILL_POINT ? GL_POINT : (fill == D3DFILL_WIREFRAME ? GL_LINE : GL_FILL));
-
-    // Front faces are clockwise; culling clockwise removes the front faces.
-    if (rs[D3DRS_CULLMODE] == D3DCULL_CW || rs[D3DRS_CULLMODE] == D3DCULL_CCW) {
-        glEnable(GL_CULL_FACE);
-        glCullFace(rs[D3DRS_CULLMODE] == D3DCULL_CW ? GL_FRONT : GL_BACK);
-    } else {
-        glDisable(GL_CULL_FACE);
-    }
-
-    if (rs[D3DRS_ALPHABLENDENABLE]) {
-        glEnable(GL_BLEND);
-        GLenum source = BlendFactor(rs[D3DRS_SRCBLEND]);
-        GLenum destination = BlendFactor(rs[D3DRS_DESTBLEND]);
-        if (rs[D3DRS_SRCBLEND] == D3DBLEND_BOTHSRCALPHA) {
-            source = GL_SRC_ALPHA;
-            destination = GL_ONE_MINUS_SRC_ALPHA;
-        } else if (rs[D3DRS_SRCBLEND] == D3DBLEND_BOTHINVSRCALPHA) {
-            source = GL_ONE_MINUS_SRC_ALPHA;
-            destination = GL_SRC_ALPHA;
-        }
-        glBlendFunc(source, destination);
-        glBlendEquation(BlendEquation(rs[D3DRS_BLENDOP]));
-    } else {
-        glDisable(GL_BLEND);
-    }
-
-    if (rs[D3DRS_STENCILENABLE]) {
-        glEnable(GL_STENCIL_TEST);
-        glStencilFunc(CompareFunction(rs[D3DRS_STENCILFUNC]), static_cast<GLint>(rs[D3DRS_STENCILREF]),
-                      rs[D3DRS_STENCILMASK]);
-        glStencilOp(StencilOperation(rs[D3DRS_STENCILFAIL]), StencilOperation(rs[D3DRS_STENCILZFAIL]),
-                    StencilOperation(rs[D3DRS_STENCILPASS]));
-    } else {
-        glDisable(GL_STENCIL_TEST);
-    }
-    glStencilMask(rs[D3DRS_STENCILWRITEMASK]);
-
-    const DWORD write = rs[D3DRS_COLORWRITEENABLE];
-    glColorMask((write & 1) ? GL_TRUE : GL_FALSE, (write & 2) ? GL_TRUE : GL_FALSE, (write & 4) ? GL_TRUE : GL_FALSE,
-                (write & 8) ? GL_TRUE : GL_FALSE);
-    glPointSize(std::max(Float(rs[D3DRS_POINTSIZE]), 1.0f));
-}
-
-void CDevice::ApplySamplers() {
-    if (!m_bSamplersDirty)
-        return;
-    m_bSamplersDirty = false;
-    for (int stage = 0; stage < 8; ++stage) {
-        const DWORD* ss = m_SamplerStates[stage];
-        const GLuint sampler = m_glSamplers[stage];
-        glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, AddressMode(ss[D3DSAMP_ADDRESSU]));
-        glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, AddressMode(ss[D3DSAMP_ADDRESSV]));
-        glSamplerParameteri(sampler, GL_TEXTURE_WRAP_R, AddressMode(ss[D3DSAMP_ADDRESSW]));
-        glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, Filters(ss[D3DSAMP_MAGFILTER]) ? GL_LINEAR : GL_NEAREST);
-        glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, MinificationFilter(ss[D3DSAMP_MINFILTER], ss[D3DSAMP_MIPFILTER]));
-        float border[4];
-        ColorOf(ss[D3DSAMP_BORDERCOLOR], border);
-        glSamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, border);
-        glSamplerParameterf(sampler, GL_TEXTURE_LOD_BIAS, Float(ss[D3DSAMP_MIPMAPLODBIAS]));
-        glSamplerParameterf(sampler, GL_TEXTURE_MIN_LOD, static_cast<float>(ss[D3DSAMP_MAXMIPLEVEL]));
-        const bool anisotropic =
-            ss[D3DSAMP_MINFILTER] == D3DTEXF_ANISOTROPIC || ss[D3DSAMP_MAGFILTER] == D3DTEXF_ANISOTROPIC;
-        glSamplerParameterf(sampler, GL_TEXTURE_MAX_ANISOTROPY_EXT,
-                            anisotropic ? static_cast<float>(std::max<DWORD>(ss[D3DSAMP_MAXANISOTROPY], 1)) : 1.0f);
-    }
-}
-
-void CDevice::UploadUniforms() {
-    const CPipeline& p = m_Pipeline;
-    const DWORD* rs = m_RenderStates;
-    glUniformMatrix4fv(p.Uniform("uWorld"), 1, GL_FALSE, &m_World.m[0][0]);
-    glUniformMatrix4fv(p.Uniform("uView"), 1, GL_FALSE, &m_View.m[0][0]);
-    glUniformMatrix4fv(p.Uniform("uProjection"), 1, GL_FALSE, &m_Projection.m[0][0]);
-    float normalMatrix[9];
-    Inverse3x3(Multiply(m_World, m_View), normalMatrix);
-    glUniformMatrix3fv(p.Uniform("uNormalMatrix"), 1, GL_TRUE, normalMatrix);
-    glUniform4f(p.Uniform("uViewport"), static_cast<float>(m_Viewport.X), static_cast<float>(m_Viewport.Y),
-                static_cast<float>(m_Viewport.Width), static_cast<float>(m_Viewport.Height));
-
-    const bool pretransformed = (m_nFvf & D3DFVF_POSITION_MASK) == D3DFVF_XYZRHW;
-    glUniform1i(p.Uniform("uPretransformed"), pretransformed);
-    glUniform1i(p.Uniform("uLighting"), rs[D3DRS_LIGHTING] && !pretransformed);
-    glUniform1i(p.Uniform("uHasNormal"), (m_nFvf & D3DFVF_NORMAL) != 0);
-    glUniform1i(p.Uniform("uHasDiffuse"), (m_nFvf & D3DFVF_DIFFUSE) != 0);
-    glUniform1i(p.Uniform("uHasSpecular"), (m_nFvf & D3DFVF_SPECULAR) != 0);
-    glUniform1i(p.Uniform("uColorVertex"), rs[D3DRS_COLORVERTEX] != 0);
-    glUniform1i(p.Uniform("uLocalViewer"), rs[D3DRS_LOCALVIEWER] != 0);
-    glUniform1i(p.Uniform("uNormalizeNormals"), rs[D3DRS_NORMALIZENORMALS] != 0);
-    glUniform4i(p.Uniform("uMaterialSources"), static_cast<GLint>(rs[D3DRS_DIFFUSEMATERIALSOURCE]),
-                static_cast<GLint>(rs[D3DRS_SPECULARMATERIALSOURCE]), static_cast<GLint>(rs[D3DRS_AMBIENTMATERIALSOURCE]),
-                static_cast<GLint>(rs[D3DRS_EMISSIVEMATERIALSOURCE]));
-    glUniform4fv(p.Uniform("uMaterialDiffuse"), 1, &m_Material.Diffuse.r);
-    glUniform4fv(p.Uniform("uMaterialAmbient"), 1, &m_Material.Ambient.r);
-    glUniform4fv(p.Uniform("uMaterialSpecular"), 1, &m_Material.Specular.r);
-    glUniform4fv(p.Uniform("uMaterialEmissive"), 1, &m_Material.Emissive.r);
-    glUniform1f(p.Uniform("uMaterialPower"), m_Material.Power);
-    float ambient[4];
-    ColorOf(rs[D3DRS_AMBIENT], ambient);
-    glUniform4fv(p.Uniform("uGlobalAmbient"), 1, ambient);
-
-    // The enabled lights, in index order, at most eight, in camera space.
-    int count = 0;
-    GLint types[8] = {};
-    float diffuse[8][4] = {}, specular[8][4] = {}, lightAmbient[8][4] = {}, position[8][3] = {}, direction[8][3] = {},
-          attenuation[8][4] = {}, spot[8][3] = {};
-    for (size_t i = 0; i < m_Lights.size() && count < 8; ++i) {
-        if (!m_LightEnabled[i])
-            continue;
-        const D3DLIGHT9& light = m_Lights[i];
-        types[count] = static_cast<GLint>(light.Type);
-        memcpy(diffuse[count], &light.Diffuse, sizeof diffuse[count]);
-        memcpy(specular[count], &light.Specular, sizeof specular[count]);
-        memcpy(lightAmbient[count], &light.Ambient, sizeof lightAmbient[count]);
-        TransformPoint(light.Position, m_View, position[count]);
-        TransformDirection(light.Direction, m_View, direction[count]);
-        attenuation[count][0] = light.Range;
-        attenuation[count][1] = light.Attenuation0;
-        attenuation[count][2] = light.Attenuation1;
-        attenuation[count][3] = light.Attenuation2;
-        spot[count][0] = std::cos(light.Theta * 0.5f);
-        spot[count][1] = std::cos(light.Phi * 0.5f);
-        spot[count][2] = light.Falloff;
-        ++count;
-    }
-    glUniform1i(p.Uniform("uLightCount"), count);
-    glUniform1iv(p.Uniform("uLightType"), 8, types);
-    glUniform4fv(p.Uniform("uLightDiffuse"), 8, &diffuse[0][0]);
-    glUniform4fv(p.Uniform("uLightSpecular"), 8, &specular[0][0]);
-    glUniform4fv(p.Uniform("uLightAmbient"), 8, &lightAmbient[0][0]);
-    glUniform3fv(p.Uniform("uLightPosition"), 8, &position[0][0]);
-    glUniform3fv(p.Uniform("uLightDirection"), 8, &direction[0][0]);
-    glUniform4fv(p.Uniform("uLightAttenuation"), 8, &attenuation[0][0]);
-    glUniform3fv(p.Uniform("uLightSpot"), 8, &spot[0][0]);
-
-    GLint colorOps[8][4];
-    GLint alphaOps[8][4];
-    GLint misc[8][2];
-    GLint hasTexture[8];
-    for (int stage = 0; stage < 8; ++stage) {
-        const DWORD* ts = m_StageStates[stage];
-        colorOps[stage][0] = static_cast<GLint>(ts[D3DTSS_COLOROP]);
-        colorOps[stage][1] = static_cast<GLint>(ts[D3DTSS_COLORARG1]);
-        colorOps[stage][2] = static_cast<GLint>(ts[D3DTSS_COLORARG2]);
-        colorOps[stage][3] = static_cast<GLint>(ts[D3DTSS_COLORARG0]);
-        alphaOps[stage][0] = static_cast<GLint>(ts[D3DTSS_ALPHAOP]);
-        alphaOps[stage][1] = static_cast<GLint>(ts[D3DTSS_ALPHAARG1]);
-        alphaOps[stage][2] = static_cast<GLint>(ts[D3DTSS_ALPHAARG2]);
-        alphaOps[stage][3] = static_cast<GLint>(ts[D3DTSS_ALPHAARG0]);
-        misc[stage][0] = static_cast<GLint>(ts[D3DTSS_TEXCOORDINDEX] & 0xFFFF);
-        misc[stage][1] = ts[D3DTSS_RESULTARG] == D3DTA_TEMP ? 5 : 1;
-        hasTexture[stage] = m_Textures[stage] ? 1 : 0;
-    }
-    glUniform4iv(p.Uniform("uColorOp"), 8, &colorOps[0][0]);
-    glUniform4iv(p.Uniform("uAlphaOp"), 8, &alphaOps[0][0]);
-    glUniform2iv(p.Uniform("uStageMisc"), 8, &misc[0][0]);
-    glUniform1iv(p.Uniform("uHasTexture"), 8, hasTexture);
-    float factor[4];
-    ColorOf(rs[D3DRS_TEXTUREFACTOR], factor);
-    glUniform4fv(p.Uniform("uTextureFactor"), 1, factor);
-    glUniform1i(p.Uniform("uSpecularEnable"), rs[D3DRS_SPECULARENABLE] != 0);
-    glUniform1i(p.Uniform("uAlphaTest"), rs[D3DRS_ALPHATESTENABLE] != 0);
-    glUniform1i(p.Uniform("uAlphaFunc"), static_cast<GLint>(rs[D3DRS_ALPHAFUNC]));
-    glUniform1i(p.Uniform("uAlphaReference"), static_cast<GLint>(rs[D3DRS_ALPHAREF] & 0xFF));
-}
-
-bool CDevice::PrepareDraw(const uint8_t* userVertices, UINT userStride) {
+bool CDevice::PrepareDraw(GLuint buffer, UINT stride, uintptr_t base, EPrimitiveClass primitives) {
     VertexLayout layout;
     if (!DecodeFormat(m_nFvf, &layout))
         return false;
     MakeCurrent();
     glBindFramebuffer(GL_FRAMEBUFFER, m_glFramebuffer);
-    glBindVertexArray(m_glVertexArray);
-    if (userVertices) {
-        glBindBuffer(GL_ARRAY_BUFFER, m_glUserBuffer);
-        PointAttributes(layout, userStride, 0);
-    } else {
-        if (!m_pStream)
-            return false;
-        glBindBuffer(GL_ARRAY_BUFFER, m_pStream->Buffer().GlName());
-        PointAttributes(layout, m_nStreamStride, m_nStreamOffset);
+    if (!m_bAttributesValid || m_nAttributeFvf != m_nFvf || m_glAttributeBuffer != buffer ||
+        m_nAttributeStride != stride || m_nAttributeBase != base) {
+        glBindVertexArray(m_glVertexArray);
+        glBindBuffer(GL_ARRAY_BUFFER, buffer);
+        PointAttributes(layout, stride, base);
+        m_bAttributesValid = true;
+        m_nAttributeFvf = m_nFvf;
+        m_glAttributeBuffer = buffer;
+        m_nAttributeStride = stride;
+        m_nAttributeBase = base;
     }
     ApplyRenderStates();
     ApplySamplers();
-    for (GLuint stage = 0; stage < 8; ++stage) {
-        glActiveTexture(GL_TEXTURE0 + stage);
-        glBindTexture(GL_TEXTURE_2D, m_Textures[stage] ? m_Textures[stage]->GlName() : 0);
-        glBindSampler(stage, m_glSamplers[stage]);
+    BindTextures();
+    return UseProgram(layout, primitives);
+}
+
+void CDevice::DrawLineEnds(GLenum mode, GLint first, GLsizei count, GLenum indexType, uintptr_t indexOffset,
+                           GLint baseVertex) {
+    if (!m_RenderStates[D3DRS_LASTPIXEL] || (mode != GL_LINES && mode != GL_LINE_STRIP) || count < 2)
+        return;
+    VertexLayout layout;
+    if (!DecodeFormat(m_nFvf, &layout) || !UseProgram(layout, EPrimitiveClass::kLineEnds))
+        return;
+    const uintptr_t indexSize = indexType == GL_UNSIGNED_INT ? 4 : 2;
+    if (mode == GL_LINE_STRIP) {
+        if (indexType)
+            glDrawElementsBaseVertex(GL_POINTS, 1, indexType,
+                                     reinterpret_cast<const void*>(indexOffset + static_cast<uintptr_t>(count - 1) *
+                                                                                     indexSize),
+                                     baseVertex);
+        else
+            glDrawArrays(GL_POINTS, first + count - 1, 1);
+        return;
     }
-    m_Pipeline.Use(m_RenderStates[D3DRS_SHADEMODE] == D3DSHADE_FLAT);
-    UploadUniforms();
-    return true;
+    // A list: the second vertex of every line.
+    const size_t lines = static_cast<size_t>(count) / 2;
+    m_LineEndCounts.assign(lines, 1);
+    if (indexType) {
+        m_LineEndOffsets.resize(lines);
+        m_LineEndBases.assign(lines, baseVertex);
+        for (size_t i = 0; i < lines; ++i)
+            m_LineEndOffsets[i] = reinterpret_cast<const void*>(indexOffset + (2 * i + 1) * indexSize);
+        glMultiDrawElementsBaseVertex(GL_POINTS, m_LineEndCounts.data(), indexType, m_LineEndOffsets.data(),
+                                      static_cast<GLsizei>(lines), m_LineEndBases.data());
+    } else {
+        m_LineEndFirsts.resize(lines);
+        for (size_t i = 0; i < lines; ++i)
+            m_LineEndFirsts[i] = first + static_cast<GLint>(2 * i + 1);
+        glMultiDrawArrays(GL_POINTS, m_LineEndFirsts.data(), m_LineEndCounts.data(), static_cast<GLsizei>(lines));
+    }
 }
 
 HRESULT CDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
@@ -491,9 +254,10 @@ HRESULT CDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT pri
         return D3DERR_INVALIDCALL;
     if (uint64_t{m_nStreamOffset} + (uint64_t{startVertex} + vertices) * m_nStreamStride > m_pStream->Buffer().Length())
         return D3DERR_INVALIDCALL;
-    if (!PrepareDraw(nullptr, 0))
+    if (!PrepareDraw(m_pStream->Buffer().GlName(), m_nStreamStride, m_nStreamOffset, ClassOf(type)))
         return D3DERR_INVALIDCALL;
     glDrawArrays(mode, static_cast<GLint>(startVertex), static_cast<GLsizei>(vertices));
+    DrawLineEnds(mode, static_cast<GLint>(startVertex), static_cast<GLsizei>(vertices), 0, 0, 0);
     return D3D_OK;
 }
 
@@ -529,11 +293,14 @@ HRESULT CDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int baseVertex, UIN
     }
     if (data)
         indexBuffer.Unlock();
-    if (!inRange || !PrepareDraw(nullptr, 0))
+    if (!inRange || !PrepareDraw(m_pStream->Buffer().GlName(), m_nStreamStride, m_nStreamOffset, ClassOf(type)))
         return D3DERR_INVALIDCALL;
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer.GlName());
-    glDrawElementsBaseVertex(mode, static_cast<GLsizei>(indices), wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-                             reinterpret_cast<const void*>(static_cast<uintptr_t>(startIndex) * indexSize), baseVertex);
+    const GLenum indexType = wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
+    const uintptr_t indexOffset = static_cast<uintptr_t>(startIndex) * indexSize;
+    glDrawElementsBaseVertex(mode, static_cast<GLsizei>(indices), indexType, reinterpret_cast<const void*>(indexOffset),
+                             baseVertex);
+    DrawLineEnds(mode, 0, static_cast<GLsizei>(indices), indexType, indexOffset, baseVertex);
     return D3D_OK;
 }
 
@@ -545,9 +312,10 @@ HRESULT CDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, con
     MakeCurrent();
     glBindBuffer(GL_ARRAY_BUFFER, m_glUserBuffer);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(uint64_t{count} * stride), vertices, GL_STREAM_DRAW);
-    if (!PrepareDraw(static_cast<const uint8_t*>(vertices), stride))
+    if (!PrepareDraw(m_glUserBuffer, stride, 0, ClassOf(type)))
         return D3DERR_INVALIDCALL;
     glDrawArrays(mode, 0, static_cast<GLsizei>(count));
+    DrawLineEnds(mode, 0, static_cast<GLsizei>(count), 0, 0, 0);
     // As on the platform, drawing from memory leaves no stream bound.
     m_pStream = nullptr;
     m_nStreamOffset = m_nStreamStride = 0;

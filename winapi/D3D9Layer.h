@@ -2,6 +2,7 @@
 // fail, and queries of what a device holds.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -41,5 +42,10 @@ D3DPRESENT_PARAMETERS PresentParameters(IDirect3DDevice9* device);
 int LiveDefaultPoolResources(IDirect3DDevice9* device);
 // How many frames the device has presented.
 int PresentCount(IDirect3DDevice9* device);
+// How many fixed-function programs the device has generated (one per combination of the
+// states that shape the code).
+size_t PipelineProgramCount(IDirect3DDevice9* device);
+// The largest degree of anisotropic filtering the device applies; 0 without it.
+float MaxAnisotropy(IDirect3DDevice9* device);
 
 }  // namespace winapi::d3d

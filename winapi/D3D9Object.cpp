@@ -179,6 +179,16 @@ int PresentCount(IDirect3DDevice9* device) {
     return target ? target->Presents() : 0;
 }
 
+size_t PipelineProgramCount(IDirect3DDevice9* device) {
+    CDevice* target = AsDevice(device);
+    return target ? target->ProgramCount() : 0;
+}
+
+float MaxAnisotropy(IDirect3DDevice9* device) {
+    CDevice* target = AsDevice(device);
+    return target ? target->MaxAnisotropy() : 0.0f;
+}
+
 CDevice* AsDevice(IDirect3DDevice9* device) {
     return dynamic_cast<CDevice*>(device);
 }

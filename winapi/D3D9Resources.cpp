@@ -53,17 +53,19 @@ CGlTexture::CGlTexture(CDevice* device, UINT width, UINT height, UINT levels, DW
         m_Levels.push_back(Level{w, h, std::vector<uint8_t>(size_t{w} * h * static_cast<size_t>(glFormat.bytesPerPixel)),
                                  false, 0});
     }
+    // Storage for the whole chain at once; the texture is never bound to create or fill it,
+    // so the device's record of bound textures stays true.
     device->MakeCurrent();
-    glGenTextures(1, &m_glTexture);
-    glBindTexture(GL_TEXTURE_2D, m_glTexture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels - 1));
-    glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, glFormat.swizzle);
+    glCreateTextures(GL_TEXTURE_2D, 1, &m_glTexture);
+    glTextureParameteri(m_glTexture, GL_TEXTURE_BASE_LEVEL, 0);
+    glTextureParameteri(m_glTexture, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels - 1));
+    glTextureParameteriv(m_glTexture, GL_TEXTURE_SWIZZLE_RGBA, glFormat.swizzle);
+    glTextureStorage2D(m_glTexture, static_cast<GLsizei>(levels), glFormat.internalFormat,
+                       static_cast<GLsizei>(m_Levels[0].width), static_cast<GLsizei>(m_Levels[0].height));
     for (UINT level = 0; level < levels; ++level) {
         const Level& l = m_Levels[level];
-        glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), static_cast<GLint>(glFormat.internalFormat),
-                     static_cast<GLsizei>(l.width), static_cast<GLsizei>(l.height), 0, glFormat.format, glFormat.type,
-                     l.bytes.data());
+        glTextureSubImage2D(m_glTexture, static_cast<GLint>(level), 0, 0, static_cast<GLsizei>(l.width),
+                            static_cast<GLsizei>(l.height), glFormat.format, glFormat.type, l.bytes.data());
     }
 }
 
@@ -81,15 +83,21 @@ ULONG CGlTexture::Release() {
     return left;
 }
 
+// Takes effect when the texture is next drawn with (CDevice::BindTextures).
 DWORD CGlTexture::SetLOD(DWORD lod) {
     const DWORD previous = m_nLod;
     if (m_pool != D3DPOOL_MANAGED)
         return 0;
     m_nLod = std::min<DWORD>(lod, static_cast<DWORD>(m_Levels.size()) - 1);
-    m_pDevice->MakeCurrent();
-    glBindTexture(GL_TEXTURE_2D, m_glTexture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, static_cast<GLint>(m_nLod));
     return previous;
+}
+
+void CGlTexture::UseBaseLevel(DWORD level) {
+    level = std::min<DWORD>(level, static_cast<DWORD>(m_Levels.size()) - 1);
+    if (level == m_nBaseLevel)
+        return;
+    m_nBaseLevel = level;
+    glTextureParameteri(m_glTexture, GL_TEXTURE_BASE_LEVEL, static_cast<GLint>(level));
 }
 
 HRESULT CGlTexture::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) {
@@ -127,9 +135,8 @@ HRESULT CGlTexture::UnlockRect(UINT level) {
     if (l.lockFlags & D3DLOCK_READONLY)
         return D3D_OK;
     m_pDevice->MakeCurrent();
-    glBindTexture(GL_TEXTURE_2D, m_glTexture);
-    glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), 0, 0, static_cast<GLsizei>(l.width),
-                    static_cast<GLsizei>(l.height), m_glFormat.format, m_glFormat.type, l.bytes.data());
+    glTextureSubImage2D(m_glTexture, static_cast<GLint>(level), 0, 0, static_cast<GLsizei>(l.width),
+                        static_cast<GLsizei>(l.height), m_glFormat.format, m_glFormat.type, l.bytes.data());
     return D3D_OK;
 }
 
@@ -258,11 +265,17 @@ HRESULT CDevice::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D
 HRESULT CDevice::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) {
     if (stage >= 8)
         return D3DERR_INVALIDCALL;
-    m_Textures[stage] = texture ? dynamic_cast<CGlTexture*>(texture) : nullptr;
+    CGlTexture* bound = texture ? dynamic_cast<CGlTexture*>(texture) : nullptr;
+    // Whether a stage has a texture shapes the program; which texture it is does not.
+    if ((bound == nullptr) != (m_Textures[stage] == nullptr))
+        m_bKeyDirty = true;
+    m_Textures[stage] = bound;
     return D3D_OK;
 }
 
 HRESULT CDevice::SetFVF(DWORD fvf) {
+    if (fvf != m_nFvf)
+        m_bKeyDirty = true;
     m_nFvf = fvf;
     return D3D_OK;
 }

@@ -12,6 +12,7 @@
 
 #include "winapi/D3D9.h"
 #include "winapi/D3D9Layer.h"
+#include "winapi/D3D9Pipeline_local.h"
 #include "winapi/Gl_local.h"
 
 namespace winapi::d3d {
@@ -61,6 +62,9 @@ public:
 
     GLuint GlName() const { return m_glTexture; }
     D3DPOOL Pool() const { return m_pool; }
+    // Makes `level` (held within the chain) the most detailed level sampling may use: the
+    // larger of the texture's own level of detail and the stage's maximum mip level.
+    void UseBaseLevel(DWORD level);
 
 private:
     ~CGlTexture() override;
@@ -80,6 +84,7 @@ private:
     GlFormat m_glFormat;
     std::vector<Level> m_Levels;
     DWORD m_nLod = 0;
+    DWORD m_nBaseLevel = 0;  // what OpenGL holds
     GLuint m_glTexture = 0;
 };
 
@@ -135,24 +140,6 @@ private:
     CGlBuffer m_Buffer;
     CDevice* m_pDevice;
     D3DFORMAT m_format;
-};
-
-// The emulated fixed-function pipeline: one program per shade mode, fed by uniforms.
-class CPipeline {
-public:
-    bool Build();
-    void Destroy();
-    // Binds the program for the shade mode; Uniform then finds that program's uniforms.
-    void Use(bool flat);
-    GLint Uniform(const char* name) const;
-
-private:
-    struct Program {
-        GLuint name = 0;
-        mutable std::unordered_map<std::string, GLint> locations;  // looked up once by name
-    };
-    Program m_Programs[2];
-    int m_nCurrent = -1;
 };
 
 class CDevice final : public IDirect3DDevice9, public CRefCounted {
@@ -218,6 +205,8 @@ public:
     int DefaultPoolResources() const { return m_nDefaultPoolResources; }
     int Presents() const { return m_nPresents; }
     void Lose() { m_nLostState = 1; }
+    size_t ProgramCount() const { return m_Pipeline.ProgramCount(); }
+    float MaxAnisotropy() const { return m_fMaxAnisotropy; }
 
 private:
     ~CDevice() override;
@@ -227,12 +216,34 @@ private:
     void SetDefaultStates();
     void ApplyViewport();
 
-    // Drawing: the vertex layout of the current format, the GL states and the uniforms.
-    bool PrepareDraw(const uint8_t* userVertices, UINT userStride);
-    void ApplyRenderStates();
-    void ApplySamplers();
-    void UploadUniforms();
+    // Drawing: the vertex layout of the current format, the GL states, the program for the
+    // states and its uniforms. `base` is the byte offset of the vertices in the bound buffer.
+    bool PrepareDraw(GLuint buffer, UINT stride, uintptr_t base, EPrimitiveClass primitives);
     bool DrawCheck() const;
+    // The last pixel of each line, which OpenGL leaves out, drawn as a one-pixel point.
+    void DrawLineEnds(GLenum mode, GLint first, GLsizei count, GLenum indexType, uintptr_t indexOffset,
+                      GLint baseVertex);
+    // A uniform group's values changed.
+    void Touch(EUniformGroup group) { m_Serials[group] = ++m_nSerial; }
+
+    // Render states (D3D9RenderStates.cpp).
+    void ApplyRenderStates();
+    void BuildStateKey(const VertexLayout& layout, EPrimitiveClass primitives, SPipelineKey* key) const;
+    void UploadStateUniforms(const SProgram& program) const;
+    // Samplers and bound textures (D3D9Samplers.cpp).
+    void FindAnisotropy();
+    void ApplySamplers();
+    void BindTextures();
+    // Texture stages (D3D9TextureStages.cpp).
+    void BuildStageKey(const VertexLayout& layout, SPipelineKey* key) const;
+    void UploadStageUniforms(const SProgram& program) const;
+    // Lights and material (D3D9Lights.cpp).
+    void BuildLightKey(const VertexLayout& layout, SPipelineKey* key) const;
+    void UploadLightUniforms(const SProgram& program) const;
+    void UploadMaterialUniforms(const SProgram& program) const;
+    // The whole key, the program for it and its uniforms (D3D9Shader.cpp).
+    bool UseProgram(const VertexLayout& layout, EPrimitiveClass primitives);
+    void UploadTransformUniforms(const SProgram& program) const;
 
     HWND m_hWindow;
     SDL_Window* m_pSdlWindow;
@@ -271,6 +282,28 @@ private:
     CGlIndexBuffer* m_pIndices = nullptr;
     bool m_bStatesDirty = true;
     bool m_bSamplersDirty = true;
+
+    // The program in use and what it was chosen for; the key is built again only after a
+    // state that shapes it changed.
+    bool m_bKeyDirty = true;
+    EPrimitiveClass m_LastPrimitives = EPrimitiveClass::kTriangles;
+    SProgram* m_pProgram = nullptr;
+    GLuint m_glProgramInUse = 0;
+    uint32_t m_Serials[kGroupCount] = {};
+    uint32_t m_nSerial = 0;
+    // What the vertex array's attributes point at.
+    DWORD m_nAttributeFvf = 0;
+    GLuint m_glAttributeBuffer = 0;
+    UINT m_nAttributeStride = 0;
+    uintptr_t m_nAttributeBase = 0;
+    bool m_bAttributesValid = false;
+    GLuint m_glBoundTextures[8] = {};
+    float m_fMaxAnisotropy = 0.0f;  // 0 without anisotropic filtering
+    // Reused by DrawLineEnds.
+    std::vector<GLint> m_LineEndFirsts;
+    std::vector<GLsizei> m_LineEndCounts;
+    std::vector<const void*> m_LineEndOffsets;
+    std::vector<GLint> m_LineEndBases;
 };
 
 CDevice* AsDevice(IDirect3DDevice9* device);

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/D3D9Windowed.h"
 #include "winapi/D3D9Layer.h"
 #include "winapi/WinWindow.h"
 
@@ -164,19 +165,7 @@ LRESULT TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
 const char kClassName[] = "D3D9DeviceTestClass";
 
 D3DPRESENT_PARAMETERS StandardParameters(HWND window) {
-    D3DPRESENT_PARAMETERS p{};
-    p.BackBufferWidth = kWidth;
-    p.BackBufferHeight = kHeight;
-    p.BackBufferFormat = D3DFMT_X8R8G8B8;
-    p.BackBufferCount = 1;
-    p.MultiSampleType = D3DMULTISAMPLE_NONE;
-    p.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    p.hDeviceWindow = window;
-    p.Windowed = TRUE;
-    p.EnableAutoDepthStencil = TRUE;
-    p.AutoDepthStencilFormat = D3DFMT_D24S8;
-    p.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-    return p;
+    return WindowedPresentParameters(window, kWidth, kHeight);
 }
 
 // A window and the Direct3D object for each test; the device is made on request, and

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/D3D9Windowed.h"
 #include "winapi/D3D9.h"
 #include "winapi/D3D9Layer.h"
 #include "winapi/WinWindow.h"
@@ -206,17 +207,7 @@ protected:
         ASSERT_NE(m_window, nullptr);
         m_d3d = Direct3DCreate9(D3D_SDK_VERSION);
         ASSERT_NE(m_d3d, nullptr);
-        D3DPRESENT_PARAMETERS parameters{};
-        parameters.BackBufferWidth = kSize;
-        parameters.BackBufferHeight = kSize;
-        parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
-        parameters.BackBufferCount = 1;
-        parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        parameters.hDeviceWindow = m_window;
-        parameters.Windowed = TRUE;
-        parameters.EnableAutoDepthStencil = TRUE;
-        parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
-        parameters.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+        D3DPRESENT_PARAMETERS parameters = WindowedPresentParameters(m_window, kSize, kSize);
         ASSERT_EQ(m_d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, m_window, D3DCREATE_HARDWARE_VERTEXPROCESSING,
                                       &parameters, &m_device),
                   D3D_OK);
