@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "engine/core/OutOfMemory.h"
+#include "engine/sound/VorbisSetupCheck.h"
 
 CSoundOgg::~CSoundOgg() {
     Close();
@@ -82,8 +83,27 @@ void CSoundOgg::Close() {
     m_nDecoderPosition = m_nFormat = 0;
 }
 
-// Opens the decoder on the prepared source; a stream it does not recognise, more than two
-// channels or a size beyond what the sound can count leave everything closed.
+// vorbisfile decodes the headers of every link at open, each from where its link begins, and
+// decodes audio only later: the setup header of each link is checked there before any audio
+// is decoded with it. The source is left where vorbisfile left it.
+int CSoundOgg::SetupHeadersDecodable() {
+    const long resume = TellCallback(m_pSource);
+    const long links = ov_streams(m_pDecoder);
+    int64_t linkStart = 0;
+    bool decodable = resume >= 0;
+    for (long link = 0; decodable && link < links; ++link) {
+        decodable = SeekCallback(m_pSource, linkStart, SEEK_SET) == 0 &&
+                    VorbisLinkSetupDecodable(&CSoundOgg::ReadCallback, m_pSource);
+        const int64_t linkSize = ov_raw_total(m_pDecoder, static_cast<int>(link));
+        decodable = decodable && linkSize > 0;
+        linkStart += linkSize;
+    }
+    return SeekCallback(m_pSource, resume, SEEK_SET) == 0 && decodable;
+}
+
+// Opens the decoder on the prepared source; a stream it does not recognise, a setup header
+// libvorbis cannot decode audio with, more than two channels or a size beyond what the sound
+// can count leave everything closed.
 int CSoundOgg::StartDecoder() {
     m_pDecoder = new OggVorbis_File;
     const ov_callbacks callbacks = {&CSoundOgg::ReadCallback, &CSoundOgg::SeekCallback, &CSoundOgg::CloseCallback,
@@ -103,6 +123,10 @@ int CSoundOgg::StartDecoder() {
     }
     // Compared before multiplying: a stream's last granule position can be near 2^63.
     if (samples > INT_MAX / (2 * info->channels)) {
+        Close();
+        return 0;
+    }
+    if (!SetupHeadersDecodable()) {
         Close();
         return 0;
     }

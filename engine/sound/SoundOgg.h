@@ -58,4 +58,5 @@ public:
 
 private:
     int StartDecoder();
+    int SetupHeadersDecodable();
 };

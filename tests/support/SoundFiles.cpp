@@ -16,12 +16,12 @@ std::string Quoted(const std::string& text) {
     return quoted + "'";
 }
 
-std::string SoxToneArguments(const ToneSpec& tone) {
+std::string SoxToneArguments(const ToneFormat& tone) {
     return "-r " + std::to_string(tone.sampleRate) + " -c " + std::to_string(tone.channels) + " -b " +
            std::to_string(tone.bits);
 }
 
-std::string SoxSynth(const ToneSpec& tone) {
+std::string SoxSynth(const ToneFormat& tone) {
     // A slightly different pitch per channel, so swapped or mixed channels show.
     std::string synth = " synth " + std::to_string(tone.seconds);
     for (int channel = 0; channel < tone.channels; ++channel)
@@ -35,14 +35,14 @@ bool RunTool(const std::string& command) {
     return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-bool MakeToneWav(const std::string& path, const ToneSpec& tone) {
+bool MakeToneWav(const std::string& path, const ToneFormat& tone) {
     const std::string encoding = tone.bits == 8 ? " -e unsigned-integer" : " -e signed-integer";
     return RunTool("sox -n " + SoxToneArguments(tone) + encoding + " -t wav " + Quoted(path) + SoxSynth(tone));
 }
 
-bool MakeToneOgg(const std::string& path, const ToneSpec& tone) {
+bool MakeToneOgg(const std::string& path, const ToneFormat& tone) {
     const std::string wavPath = path + ".source.wav";
-    ToneSpec source = tone;
+    ToneFormat source = tone;
     source.bits = 16;
     const bool made = MakeToneWav(wavPath, source) && RunTool("oggenc -Q -o " + Quoted(path) + " " + Quoted(wavPath));
     std::remove(wavPath.c_str());

@@ -4,7 +4,7 @@
 
 #include <string>
 
-struct ToneSpec {
+struct ToneFormat {
     int sampleRate = 22050;
     int channels = 1;
     int bits = 16;
@@ -16,10 +16,10 @@ struct ToneSpec {
 bool RunTool(const std::string& command);
 
 // Writes a sine tone WAV (PCM, little-endian) with sox; false when sox fails.
-bool MakeToneWav(const std::string& path, const ToneSpec& tone);
+bool MakeToneWav(const std::string& path, const ToneFormat& tone);
 
 // Writes a sine tone as Ogg Vorbis (sox for the tone, oggenc to encode); false on failure.
-bool MakeToneOgg(const std::string& path, const ToneSpec& tone);
+bool MakeToneOgg(const std::string& path, const ToneFormat& tone);
 
 // Decodes an Ogg Vorbis file with oggdec into raw 16-bit signed little-endian samples.
 bool DecodeOggRaw(const std::string& oggPath, const std::string& rawPath);

@@ -58,7 +58,7 @@ protected:
     // A one-second 22050 Hz tone (or other content) under that name; its path.
     std::string MakeFile(const std::string& name, EContent content) {
         const std::string path = m_dir.File(name);
-        ToneSpec tone;
+        ToneFormat tone;
         tone.seconds = 1.0;
         switch (content) {
         case EContent::kWav:

@@ -275,7 +275,7 @@ TEST_F(SoundDeviceOpenALTest, PlaysEachWaveFormatWholeToItsEnd) {
         const Row& row = rows[i];
         SCOPED_TRACE(std::to_string(row.channels) + " channels, " + std::to_string(row.bits) + " bits");
         const std::string path = dir.File("tone" + std::to_string(i) + ".wav");
-        ASSERT_TRUE(MakeToneWav(path, ToneSpec{22050, row.channels, row.bits, 0.1, 440.0}));
+        ASSERT_TRUE(MakeToneWav(path, ToneFormat{22050, row.channels, row.bits, 0.1, 440.0}));
         CSoundWave& wave = waves[i];
         ASSERT_EQ(wave.Open(path.c_str(), 1), 1);
         ASSERT_EQ(wave.GetFormat(), row.format);
@@ -608,7 +608,7 @@ TEST_F(SoundDeviceOpenALTest, StreamsAnOggSeveralChunksLongToItsEnd) {
     TempDir dir;
     const std::string path = dir.File("music.ogg");
     // 192000 bytes a second: four and a half chunks.
-    ASSERT_TRUE(MakeToneOgg(path, ToneSpec{48000, 2, 16, 1.5, 330.0}));
+    ASSERT_TRUE(MakeToneOgg(path, ToneFormat{48000, 2, 16, 1.5, 330.0}));
     CSoundOgg ogg;
     ASSERT_EQ(ogg.Open(path.c_str(), 1), 1);
     ASSERT_GT(ogg.GetDataSize(), 4 * kChunk);

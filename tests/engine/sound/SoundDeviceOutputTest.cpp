@@ -83,7 +83,7 @@ Loudness Measure(const std::vector<int16_t>& samples) {
 struct OutputCase {
     const char* name;
     bool ogg;
-    ToneSpec tone;
+    ToneFormat tone;
     int bStream;
     int volume;
     bool audible;
@@ -110,10 +110,10 @@ TEST(SoundDeviceOutputTest, LoopingTonesReachTheMixedOutputAtTheirPitch) {
 
     // Whole cycles in each tone, so that looping joins them seamlessly.
     const OutputCase rows[] = {
-        {"WAV at half the device rate", false, ToneSpec{11025, 1, 16, 0.2, 440.0}, 0, 0, true},
-        {"Ogg streamed", true, ToneSpec{16000, 1, 16, 0.25, 660.0}, 1, 0, true},
-        {"WAV at three quarters gain", false, ToneSpec{22050, 1, 16, 0.2, 550.0}, 0, -2500, true},
-        {"WAV turned down fully", false, ToneSpec{22050, 1, 16, 0.2, 440.0}, 0, -10000, false},
+        {"WAV at half the device rate", false, ToneFormat{11025, 1, 16, 0.2, 440.0}, 0, 0, true},
+        {"Ogg streamed", true, ToneFormat{16000, 1, 16, 0.25, 660.0}, 1, 0, true},
+        {"WAV at three quarters gain", false, ToneFormat{22050, 1, 16, 0.2, 550.0}, 0, -2500, true},
+        {"WAV turned down fully", false, ToneFormat{22050, 1, 16, 0.2, 440.0}, 0, -10000, false},
     };
     for (const OutputCase& row : rows) {
         SCOPED_TRACE(row.name);

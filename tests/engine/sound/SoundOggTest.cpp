@@ -15,72 +15,16 @@
 #include <string>
 #include <vector>
 
+#include "tests/engine/sound/SoundOggFiles.h"
 #include "tests/support/SoundFiles.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
 constexpr int kChunk = 4096;  // what the sound device streams at a time
 
 // ---------------------------------------------------------------------------------------------
 // Ogg pages, for streams oggenc does not write
-
-uint32_t OggCrc(const uint8_t* data, size_t size) {
-    static uint32_t table[256];
-    static bool ready = false;
-    if (!ready) {
-        for (uint32_t i = 0; i < 256; ++i) {
-            uint32_t r = i << 24;
-            for (int bit = 0; bit < 8; ++bit)
-                r = (r & 0x80000000u) ? (r << 1) ^ 0x04C11DB7u : r << 1;
-            table[i] = r;
-        }
-        ready = true;
-    }
-    uint32_t crc = 0;
-    for (size_t i = 0; i < size; ++i)
-        crc = (crc << 8) ^ table[((crc >> 24) ^ data[i]) & 0xFF];
-    return crc;
-}
-
-struct Page {
-    size_t offset;
-    size_t headerSize;
-    size_t size;  // header and body
-};
-
-// The pages of a well-formed stream, in order.
-std::vector<Page> Pages(const Bytes& file) {
-    std::vector<Page> pages;
-    size_t at = 0;
-    while (at + 27 <= file.size() && memcmp(file.data() + at, "OggS", 4) == 0) {
-        const size_t segments = file[at + 26];
-        if (at + 27 + segments > file.size())
-            break;
-        size_t body = 0;
-        for (size_t i = 0; i < segments; ++i)
-            body += file[at + 27 + i];
-        pages.push_back({at, 27 + segments, 27 + segments + body});
-        at += 27 + segments + body;
-    }
-    return pages;
-}
-
-// Sets a page's checksum for what it now holds.
-void Recrc(Bytes* file, const Page& page) {
-    memset(file->data() + page.offset + 22, 0, 4);
-    const uint32_t crc = OggCrc(file->data() + page.offset, page.size);
-    for (int i = 0; i < 4; ++i)
-        (*file)[page.offset + 22 + static_cast<size_t>(i)] = static_cast<uint8_t>(crc >> (8 * i));
-}
-
-void SetSerial(Bytes* file, const Page& page, uint32_t serial) {
-    for (int i = 0; i < 4; ++i)
-        (*file)[page.offset + 14 + static_cast<size_t>(i)] = static_cast<uint8_t>(serial >> (8 * i));
-    Recrc(file, page);
-}
 
 int64_t Granule(const Bytes& file, const Page& page) {
     uint64_t granule = 0;
@@ -104,63 +48,12 @@ void SetGranule(Bytes* file, const Page& page, uint64_t granule) {
     Recrc(file, page);
 }
 
-// One page holding one packet (under 255 * 255 bytes).
-Bytes MakePage(const Bytes& packet, uint8_t headerType, uint64_t granule, uint32_t serial, uint32_t sequence) {
-    Bytes page = {'O', 'g', 'g', 'S', 0, headerType};
-    for (int i = 0; i < 8; ++i)
-        page.push_back(static_cast<uint8_t>(granule >> (8 * i)));
-    for (const uint32_t value : {serial, sequence, 0u})
-        for (int i = 0; i < 4; ++i)
-            page.push_back(static_cast<uint8_t>(value >> (8 * i)));
-    Bytes lacing(packet.size() / 255, 255);
-    lacing.push_back(static_cast<uint8_t>(packet.size() % 255));
-    page.push_back(static_cast<uint8_t>(lacing.size()));
-    page.insert(page.end(), lacing.begin(), lacing.end());
-    page.insert(page.end(), packet.begin(), packet.end());
-    Bytes file = page;
-    Recrc(&file, {0, 27 + lacing.size(), file.size()});
-    return file;
-}
-
-Bytes Concatenate(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& part : parts)
-        all.insert(all.end(), part.begin(), part.end());
-    return all;
-}
-
 Bytes Noise(size_t size, uint32_t seed) {
     std::mt19937 random(seed);
     Bytes bytes(size);
     for (uint8_t& byte : bytes)
         byte = static_cast<uint8_t>(random());
     return bytes;
-}
-
-Bytes Slice(const Bytes& bytes, size_t from, size_t count) {
-    from = std::min(from, bytes.size());
-    count = std::min(count, bytes.size() - from);
-    return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(from),
-                 bytes.begin() + static_cast<std::ptrdiff_t>(from + count));
-}
-
-// ---------------------------------------------------------------------------------------------
-// Reading helpers
-
-Bytes ReadAt(CSound* sound, int position, int size) {
-    const size_t room = static_cast<size_t>(std::max(sound->GetDataSize(), 0)) + 64;
-    Bytes out(room, 0xCD);
-    const int got = sound->Read(out.data(), position, size);
-    EXPECT_GE(got, 0);
-    if (got < 0)
-        return {};
-    EXPECT_LE(static_cast<size_t>(got), out.size());
-    out.resize(static_cast<size_t>(got));
-    return out;
-}
-
-Bytes ReadAll(CSound* sound) {
-    return ReadAt(sound, 0, -1);
 }
 
 // Consecutive reads of `chunk` bytes from the position, as the device streams, until one
@@ -184,35 +77,14 @@ Bytes ReadInChunks(CSound* sound, int chunk, int position = 0) {
     return all;
 }
 
-constexpr int kModes[] = {1, 0};
-const char* ModeName(int inMemory) {
-    return inMemory ? "in memory" : "from the file";
-}
-
-void ExpectClosed(CSoundOgg* ogg) {
-    // Reading all of a sound that is not closed would write past the buffers below.
-    ASSERT_EQ(ogg->GetDataSize(), 0);
-    EXPECT_EQ(ogg->GetFileSize(), 0);
-    EXPECT_EQ(ogg->GetFormat(), 0);
-    EXPECT_EQ(ogg->GetBitsPerSample(), 0);
-    EXPECT_EQ(ogg->GetSampleRate(), 0);
-    EXPECT_EQ(ogg->m_pDecoder, nullptr);
-    EXPECT_EQ(ogg->m_pSource, nullptr);
-    EXPECT_EQ(ogg->m_pBuffer, nullptr);
-    EXPECT_EQ(ogg->m_pFile, nullptr);
-    uint8_t bytes[8] = {};
-    EXPECT_EQ(ogg->Read(bytes, 0, -1), 0);
-    ogg->Rewind();
-}
-
 // ---------------------------------------------------------------------------------------------
-// Fixture: a folder per test for the files oggenc and oggdec write
+// Fixture: oggenc's files, and oggdec's decoding of them
 
-class SoundOggTest : public ::testing::Test {
+class SoundOggTest : public SoundOggFileTest {
 protected:
     // An oggenc file of the tone, and oggdec's raw decoding of it. False (and a failure)
     // when a tool fails.
-    bool Encode(const ToneSpec& tone, std::string* path, Bytes* raw) {
+    bool Encode(const ToneFormat& tone, std::string* path, Bytes* raw) {
         const std::string name = "tone" + std::to_string(m_nextFile++);
         *path = m_dir.File(name + ".ogg");
         if (!MakeToneOgg(*path, tone)) {
@@ -231,43 +103,7 @@ protected:
         }
         return true;
     }
-
-    std::string Write(const Bytes& bytes) {
-        const std::string path = m_dir.File("edited" + std::to_string(m_nextFile++) + ".ogg");
-        WriteBytes(path, bytes.data(), bytes.size());
-        return path;
-    }
-
-    void ExpectRefused(const Bytes& file) {
-        const std::string path = Write(file);
-        for (const int inMemory : kModes) {
-            SCOPED_TRACE(ModeName(inMemory));
-            CSoundOgg ogg;
-            EXPECT_EQ(ogg.Open(path.c_str(), inMemory), 0);
-            ExpectClosed(&ogg);
-        }
-        SCOPED_TRACE("OpenMemory");
-        CSoundOgg ogg;
-        EXPECT_EQ(ogg.OpenMemory(file.data(), file.size()), 0);
-        ExpectClosed(&ogg);
-    }
-
-    // Opens the file in mode 1 (in memory), 0 (from the file) or 2 (OpenMemory).
-    int OpenIn(CSoundOgg* ogg, int mode, const std::string& path) {
-        if (mode != 2)
-            return ogg->Open(path.c_str(), mode);
-        const Bytes bytes = ReadBytes(path);
-        return ogg->OpenMemory(bytes.data(), bytes.size());
-    }
-
-    TempDir m_dir;
-    int m_nextFile = 0;
 };
-
-constexpr int kAllModes[] = {1, 0, 2};
-const char* AnyModeName(int mode) {
-    return mode == 2 ? "OpenMemory" : ModeName(mode);
-}
 
 // ---------------------------------------------------------------------------------------------
 // Formats oggenc writes
@@ -290,7 +126,7 @@ TEST_P(SoundOggFormatTest, ReportsTheFormatAndDecodesExactlyWhatOggdecDecodes) {
     ASSERT_TRUE(Encode({c.sampleRate, c.channels, 16, 0.3, 440.0}, &path, &raw));
     ASSERT_EQ(raw.size() % static_cast<size_t>(2 * c.channels), 0u);
     for (const int mode : kAllModes) {
-        SCOPED_TRACE(AnyModeName(mode));
+        SCOPED_TRACE(ModeName(mode));
         CSoundOgg ogg;
         ASSERT_EQ(OpenIn(&ogg, mode, path), 1);
         EXPECT_EQ(ogg.GetFormat(), c.channels == 1 ? CSound::kMono16 : CSound::kStereo16);
@@ -308,7 +144,7 @@ TEST_P(SoundOggFormatTest, StreamingInChunksAgainAndAfterRewindGivesTheSameSampl
     Bytes raw;
     ASSERT_TRUE(Encode({c.sampleRate, c.channels, 16, 0.5, 440.0}, &path, &raw));
     for (const int mode : kAllModes) {
-        SCOPED_TRACE(AnyModeName(mode));
+        SCOPED_TRACE(ModeName(mode));
         CSoundOgg ogg;
         ASSERT_EQ(OpenIn(&ogg, mode, path), 1);
         EXPECT_EQ(ReadInChunks(&ogg, kChunk), raw);
@@ -416,19 +252,11 @@ TEST_F(SoundOggTest, ChainedStreamsOfOneFormatReadAsOne) {
     // link is a single audio page at the second link, as oggdec shows too.
     ASSERT_TRUE(Encode({22050, 2, 16, 3.0, 440.0}, &first, &rawFirst));
     ASSERT_TRUE(Encode({22050, 2, 16, 0.3, 660.0}, &second, &rawSecond));
-    // Links of a chain need serial numbers of their own; oggenc may pick the same twice.
-    Bytes secondBytes = ReadBytes(second);
-    const std::vector<Page> secondPages = Pages(secondBytes);
-    ASSERT_FALSE(secondPages.empty());
-    const Bytes firstBytes = ReadBytes(first);
-    const uint32_t serial = firstBytes[14] ^ 0x5A5A5A5Au;
-    for (const Page& page : secondPages)
-        SetSerial(&secondBytes, page, serial);
-    const Bytes chained = Concatenate({firstBytes, secondBytes});
+    const Bytes chained = Chain(ReadBytes(first), ReadBytes(second));
     const std::string path = Write(chained);
     const Bytes raw = Concatenate({rawFirst, rawSecond});
     for (const int mode : kAllModes) {
-        SCOPED_TRACE(AnyModeName(mode));
+        SCOPED_TRACE(ModeName(mode));
         CSoundOgg ogg;
         ASSERT_EQ(OpenIn(&ogg, mode, path), 1);
         EXPECT_EQ(ogg.GetDataSize(), static_cast<int>(raw.size()));
@@ -511,18 +339,19 @@ TEST_F(SoundOggTest, OggStreamsOfOtherCodecsAreRefused) {
     const Bytes flacHead = {0x7F, 'F', 'L', 'A', 'C', 1, 0, 0, 1, 'f', 'L', 'a', 'C', 0, 0, 0, 34};
     Bytes flacInfo = flacHead;
     flacInfo.resize(flacHead.size() + 34, 0x11);
-    const Bytes flac = Concatenate({MakePage(flacInfo, 2, 0, 77, 0), MakePage(Noise(300, 5), 0, 0, 77, 1),
-                                    MakePage(Noise(3000, 6), 4, 4096, 77, 2)});
+    const Bytes flac = Concatenate({MakePage({flacInfo}, 2, 0, 77, 0), MakePage({Noise(300, 5)}, 0, 0, 77, 1),
+                                    MakePage({Noise(3000, 6)}, 4, 4096, 77, 2)});
     ExpectRefused(flac);
 
     Bytes opusHead = {'O', 'p', 'u', 's', 'H', 'e', 'a', 'd', 1, 2, 0x38, 1, 0x80, 0xBB, 0, 0, 0, 0, 0};
     Bytes opusTags = {'O', 'p', 'u', 's', 'T', 'a', 'g', 's', 0, 0, 0, 0, 0, 0, 0, 0};
-    const Bytes opus = Concatenate({MakePage(opusHead, 2, 0, 9, 0), MakePage(opusTags, 0, 0, 9, 1),
-                                    MakePage(Noise(2000, 7), 4, 48000, 9, 2)});
+    const Bytes opus = Concatenate({MakePage({opusHead}, 2, 0, 9, 0), MakePage({opusTags}, 0, 0, 9, 1),
+                                    MakePage({Noise(2000, 7)}, 4, 48000, 9, 2)});
     ExpectRefused(opus);
 
-    const Bytes garbage = Concatenate({MakePage(Noise(200, 8), 2, 0, 1, 0), MakePage(Noise(200, 9), 0, 0, 1, 1),
-                                       MakePage(Noise(200, 10), 0, 0, 1, 2), MakePage(Noise(2000, 11), 4, 999, 1, 3)});
+    const Bytes garbage =
+        Concatenate({MakePage({Noise(200, 8)}, 2, 0, 1, 0), MakePage({Noise(200, 9)}, 0, 0, 1, 1),
+                     MakePage({Noise(200, 10)}, 0, 0, 1, 2), MakePage({Noise(2000, 11)}, 4, 999, 1, 3)});
     ExpectRefused(garbage);
 
     // A Vorbis identification header with impossible fields: no channels, rate 0.
@@ -533,8 +362,8 @@ TEST_F(SoundOggTest, OggStreamsOfOtherCodecsAreRefused) {
             vorbisHead[11] = 0;
         else
             vorbisHead[12] = vorbisHead[13] = 0;
-        ExpectRefused(Concatenate({MakePage(vorbisHead, 2, 0, 3, 0), MakePage(Noise(500, 12), 0, 0, 3, 1),
-                                   MakePage(Noise(2000, 13), 4, 4096, 3, 2)}));
+        ExpectRefused(Concatenate({MakePage({vorbisHead}, 2, 0, 3, 0), MakePage({Noise(500, 12)}, 0, 0, 3, 1),
+                                   MakePage({Noise(2000, 13)}, 4, 4096, 3, 2)}));
     }
 }
 
@@ -598,7 +427,7 @@ TEST_F(SoundOggTest, TruncatedFilesAreRefusedOrEndEarlyWithTheSamplesBeforeTheCu
         const Bytes cutFile = Slice(file, 0, cut);
         const std::string cutPath = Write(cutFile);
         for (const int mode : kAllModes) {
-            SCOPED_TRACE(AnyModeName(mode));
+            SCOPED_TRACE(ModeName(mode));
             CSoundOgg ogg;
             if (!OpenIn(&ogg, mode, cutPath)) {
                 ExpectClosed(&ogg);

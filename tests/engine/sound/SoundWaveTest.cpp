@@ -14,12 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/engine/sound/SoundFileChecks.h"
 #include "tests/support/SoundFiles.h"
 #include "tests/support/TempDir.h"
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
 
 constexpr size_t kNotFound = static_cast<size_t>(-1);
 
@@ -113,74 +112,26 @@ Bytes DataOf(const Bytes& file) {
                  file.begin() + static_cast<std::ptrdiff_t>(at + 8 + size));
 }
 
-Bytes Slice(const Bytes& bytes, size_t from, size_t count) {
-    from = std::min(from, bytes.size());
-    count = std::min(count, bytes.size() - from);
-    return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(from),
-                 bytes.begin() + static_cast<std::ptrdiff_t>(from + count));
-}
-
-Bytes Prefix(const Bytes& bytes, size_t count) {
-    return Slice(bytes, 0, count);
-}
-
 int ExpectedFormat(int channels, int bits) {
     if (channels == 1)
         return bits == 8 ? CSound::kMono8 : CSound::kMono16;
     return bits == 8 ? CSound::kStereo8 : CSound::kStereo16;
 }
 
-// Reads from the position; bytes past what Read reports must stay untouched.
-Bytes ReadAt(CSound* sound, int position, int size) {
-    const size_t room = static_cast<size_t>(std::max(sound->GetDataSize(), 0)) + 64;
-    Bytes out(room, 0xCD);
-    const int got = sound->Read(out.data(), position, size);
-    EXPECT_GE(got, 0);
-    if (got < 0)
-        return {};
-    EXPECT_LE(static_cast<size_t>(got), out.size());
-    for (size_t i = static_cast<size_t>(got); i < out.size(); ++i) {
-        if (out[i] != 0xCD) {
-            ADD_FAILURE() << "Read wrote past the " << got << " bytes it delivered, at " << i;
-            break;
-        }
-    }
-    out.resize(static_cast<size_t>(got));
-    return out;
-}
-
-Bytes ReadAll(CSound* sound) {
-    return ReadAt(sound, 0, -1);
-}
-
-// The open modes a file can be read in, for SCOPED_TRACE.
-constexpr int kModes[] = {1, 0};
-const char* ModeName(int inMemory) {
-    return inMemory ? "in memory" : "from the file";
-}
-
-// A closed sound: zero everywhere, reads nothing.
-void ExpectClosed(CSoundWave* wave) {
-    // Reading all of a sound that is not closed would write past the buffers below.
-    ASSERT_EQ(wave->GetDataSize(), 0);
-    EXPECT_EQ(wave->GetFileSize(), 0);
-    EXPECT_EQ(wave->GetFormat(), 0);
-    EXPECT_EQ(wave->GetBitsPerSample(), 0);
-    EXPECT_EQ(wave->GetSampleRate(), 0);
-    EXPECT_EQ(wave->m_pData, nullptr);
-    EXPECT_EQ(wave->m_pFile, nullptr);
-    uint8_t byte = 0xCD;
-    EXPECT_EQ(wave->Read(&byte, 0, -1), 0);
-    EXPECT_EQ(byte, 0xCD);
-}
-
 // ---------------------------------------------------------------------------------------------
 // Fixture: a folder per test for the files sox writes
 
-class SoundWaveTest : public ::testing::Test {
+class SoundWaveTest : public SoundFileTest<CSoundWave> {
 protected:
+    SoundWaveTest() : SoundFileTest(".wav", EReadSpill::kNothing) {}
+
+    void ExpectHoldsNothing(CSoundWave* wave) override {
+        EXPECT_EQ(wave->m_pData, nullptr);
+        EXPECT_EQ(wave->m_pFile, nullptr);
+    }
+
     // A sox tone's bytes; empty (and a failure) when sox fails.
-    Bytes Tone(const ToneSpec& tone) {
+    Bytes Tone(const ToneFormat& tone) {
         const std::string path = m_dir.File("tone" + std::to_string(m_nextFile++) + ".wav");
         if (!MakeToneWav(path, tone)) {
             ADD_FAILURE() << "sox could not write " << path << " (is sox installed?)";
@@ -204,34 +155,13 @@ protected:
         return ReadBytes(path);
     }
 
-    std::string Write(const Bytes& bytes) {
-        const std::string path = m_dir.File("edited" + std::to_string(m_nextFile++) + ".wav");
-        WriteBytes(path, bytes.data(), bytes.size());
-        return path;
-    }
-
-    // The file refused in both modes and from memory, leaving the sound closed.
-    void ExpectRefused(const Bytes& file) {
-        const std::string path = Write(file);
-        for (const int inMemory : kModes) {
-            SCOPED_TRACE(ModeName(inMemory));
-            CSoundWave wave;
-            EXPECT_EQ(wave.Open(path.c_str(), inMemory), 0);
-            ExpectClosed(&wave);
-        }
-        SCOPED_TRACE("OpenMemory");
-        CSoundWave wave;
-        EXPECT_EQ(wave.OpenMemory(file.data(), file.size()), 0);
-        ExpectClosed(&wave);
-    }
-
     // The file opened in both modes and from memory, its format and samples as expected.
     void ExpectReads(const Bytes& file, int format, int bits, int rate, const Bytes& samples) {
         const std::string path = Write(file);
-        for (const int mode : {1, 0, 2}) {
-            SCOPED_TRACE(mode == 2 ? "OpenMemory" : ModeName(mode));
+        for (const int mode : kAllModes) {
+            SCOPED_TRACE(ModeName(mode));
             CSoundWave wave;
-            ASSERT_EQ(mode == 2 ? wave.OpenMemory(file.data(), file.size()) : wave.Open(path.c_str(), mode), 1);
+            ASSERT_EQ(OpenIn(&wave, mode, path), 1);
             EXPECT_EQ(wave.GetFormat(), format);
             EXPECT_EQ(wave.GetBitsPerSample(), bits);
             EXPECT_EQ(wave.GetSampleRate(), rate);
@@ -240,9 +170,6 @@ protected:
             EXPECT_EQ(ReadAll(&wave), samples);
         }
     }
-
-    TempDir m_dir;
-    int m_nextFile = 0;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -262,12 +189,12 @@ class SoundWaveFormatTest : public SoundWaveTest, public ::testing::WithParamInt
 
 TEST_P(SoundWaveFormatTest, ReportsTheFormatAndReadsBackExactlyTheBytesOfTheDataChunk) {
     const FormatCase& c = GetParam();
-    ToneSpec spec;
-    spec.sampleRate = c.sampleRate;
-    spec.channels = c.channels;
-    spec.bits = c.bits;
-    spec.seconds = 0.2;  // a whole number of frames at every rate
-    const Bytes file = Tone(spec);
+    ToneFormat tone;
+    tone.sampleRate = c.sampleRate;
+    tone.channels = c.channels;
+    tone.bits = c.bits;
+    tone.seconds = 0.2;  // a whole number of frames at every rate
+    const Bytes file = Tone(tone);
     ASSERT_FALSE(file.empty());
     const Bytes samples = DataOf(file);
     const size_t frame = static_cast<size_t>(c.channels * c.bits / 8);
@@ -277,12 +204,12 @@ TEST_P(SoundWaveFormatTest, ReportsTheFormatAndReadsBackExactlyTheBytesOfTheData
 
 TEST_P(SoundWaveFormatTest, BothModesDeliverTheSameBytesAtEveryPosition) {
     const FormatCase& c = GetParam();
-    ToneSpec spec;
-    spec.sampleRate = c.sampleRate;
-    spec.channels = c.channels;
-    spec.bits = c.bits;
-    spec.seconds = 0.05;
-    const Bytes file = Tone(spec);
+    ToneFormat tone;
+    tone.sampleRate = c.sampleRate;
+    tone.channels = c.channels;
+    tone.bits = c.bits;
+    tone.seconds = 0.05;
+    const Bytes file = Tone(tone);
     ASSERT_FALSE(file.empty());
     const Bytes samples = DataOf(file);
     const int dataSize = static_cast<int>(samples.size());
@@ -479,7 +406,6 @@ TEST_F(SoundWaveTest, MissingAndEmptyFilesAreRefused) {
     CSoundWave wave;
     EXPECT_EQ(wave.OpenMemory(nullptr, 0), 0);
     ExpectRefused({});
-
 }
 
 TEST_F(SoundWaveTest, FilesCutInsideTheHeadersAreRefused) {
