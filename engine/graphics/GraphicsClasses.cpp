@@ -4,6 +4,7 @@
 #include "engine/graphics/GfxHandler.h"
 #include "engine/graphics/IndexBuffer.h"
 #include "engine/graphics/Model.h"
+#include "engine/graphics/Polyline.h"
 #include "engine/graphics/RenderDevice.h"
 #include "engine/graphics/RenderDeviceDX9.h"
 #include "engine/graphics/Texture.h"
@@ -20,5 +21,6 @@ IMPLEMENT_RUNTIME_CLASS(CTexture, CObject)
 IMPLEMENT_RUNTIME_CLASS(CModel, CObject)
 IMPLEMENT_RUNTIME_CLASS(CGfx, CObject)
 IMPLEMENT_RUNTIME_CLASS(CGfxHandler, CObject)
+IMPLEMENT_RUNTIME_CLASS(CPolyline, CObject)
 
 void RegisterGraphicsClasses() {}

@@ -1,5 +1,7 @@
 #include "engine/graphics/QuaternionOps.h"
 
+#include <cmath>
+
 CMatrix* QuaternionToMatrix(CMatrix* out, const CQuaternion& q) {
     const float x = q.x;
     const float y = q.y;
@@ -24,5 +26,13 @@ CQuaternion* QuaternionMultiply(const CQuaternion& q1, CQuaternion* out, const C
         q1.w * q2.w - q1.x * q2.x - q1.y * q2.y - q1.z * q2.z,
     };
     *out = product;
+    return out;
+}
+
+CQuaternion* QuaternionFromAxisAngle(CQuaternion* out, const CVector3* axis, float angle) {
+    CVector3 unit = *axis;
+    unit.Normalize(&unit);
+    const float s = sinf(angle * 0.5f);
+    *out = CQuaternion{unit.x * s, unit.y * s, unit.z * s, cosf(angle * 0.5f)};
     return out;
 }

@@ -12,3 +12,6 @@ CMatrix* QuaternionToMatrix(CMatrix* out, const CQuaternion& q);
 
 // out = q1 x q2, the Hamilton product.
 CQuaternion* QuaternionMultiply(const CQuaternion& q1, CQuaternion* out, const CQuaternion& q2);
+
+// The turn by `angle` radians about `axis` (normalised here): (sin(angle/2) axis, cos(angle/2)).
+CQuaternion* QuaternionFromAxisAngle(CQuaternion* out, const CVector3* axis, float angle);

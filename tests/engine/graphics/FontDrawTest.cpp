@@ -19,6 +19,7 @@
 #include "engine/graphics/Texture2D.h"
 #include "engine/platform/ViewportWin32.h"
 #include "tests/engine/graphics/FontFixtures.h"
+#include "tests/support/GameCamera.h"
 #include "winapi/D3D9Layer.h"
 
 namespace {
@@ -274,9 +275,7 @@ TEST_F(FontDrawTest, CameraFacingTextStandsOnItsPositionInTheScene) {
     // The game's camera looks along +z from 12.8 in front of the origin; text in the plane
     // z = 0 covers the rectangle its quads span there (a 4:3 projection on this window).
     CCamera camera;
-    camera.Setup(10.0f, 10.0f, -100.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.1f, 1000.0f, 40.0f, 0.5235988f, 1.3333334f, 0);
-    camera.SetEye(CVector3(0.0f, 0.0f, -12.8f));
-    camera.SetTarget(CVector3(0.0f, 0.0f, 0.0f));
+    SetUpGameCamera(&camera);
     auto screenX = [](float wx) { return kWidth / 2.0f + wx * (3.7320508f / 1.3333334f) / 12.8f * (kWidth / 2.0f); };
     auto screenY = [](float wy) { return kHeight / 2.0f - wy * 3.7320508f / 12.8f * (kHeight / 2.0f); };
 

@@ -12,6 +12,7 @@
 #include "engine/graphics/RenderDeviceDX9.h"
 #include "engine/graphics/Texture2D.h"
 #include "engine/platform/ViewportWin32.h"
+#include "tests/support/GameCamera.h"
 #include "tests/support/PngWriter.h"
 #include "winapi/D3D9Layer.h"
 
@@ -101,9 +102,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     CCamera camera;
-    camera.Setup(10.0f, 10.0f, -100.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.1f, 1000.0f, 40.0f, 0.5235988f, 1.3333334f, 0);
-    camera.SetEye(CVector3(0.0f, 0.0f, -12.8f));
-    camera.SetTarget(CVector3(0.0f, 0.0f, 0.0f));
+    SetUpGameCamera(&camera);
 
     bool written = false;
     int width = 0;
