@@ -9,42 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchDevice.h"
 #include "engine/graphics/Font.h"
 #include "engine/graphics/RenderDeviceDX9.h"
 #include "engine/graphics/Texture2D.h"
-#include "engine/platform/ViewportWin32.h"
 #include "tools/font/FontConverter.h"
 
 namespace {
 
 const char* const kDejaVuSans = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
-
-// A window and a device for one benchmark, shut down with it.
-struct CBenchDevice {
-    CViewportWin32 viewport;
-    CRenderDeviceDX9 device;
-    bool started = false;
-
-    bool Start(benchmark::State& state, uint32_t prc2t1Count) {
-        if (!viewport.Create(nullptr, 640, 480, 0)) {
-            state.SkipWithError("no window (is there a display?)");
-            return false;
-        }
-        if (!device.Init(&viewport, 640, 480, 32, 0, 0, 0, 0, 0, prc2t1Count, nullptr, 0)) {
-            viewport.Close();
-            state.SkipWithError("no render device");
-            return false;
-        }
-        started = true;
-        return true;
-    }
-    ~CBenchDevice() {
-        if (started) {
-            device.Shutdown();
-            viewport.Close();
-        }
-    }
-};
 
 // Rasterises glyphs from an empty page until the next page begins. The font holds DejaVu's
 // glyphs ten times over (codes 256 apart), more than one page takes.
@@ -64,7 +37,7 @@ void BM_RasterizeGlyphPage(benchmark::State& state) {
         }
     }
     CBenchDevice bench;
-    if (!bench.Start(state, 64))
+    if (!bench.Start(state, 640, 480, 0, 64))
         return;
     const std::vector<uint8_t> file = EncodeOutlineFont(outline);
     CFont font;
@@ -104,7 +77,7 @@ void BM_DrawText2D(benchmark::State& state) {
     }
     const std::string line = "The quick brown fox jumps over the lazy dog: 12,50 \x80 \x96 \xc4rger!";
     CBenchDevice bench;
-    if (!bench.Start(state, static_cast<uint32_t>(6 * line.size())))
+    if (!bench.Start(state, 640, 480, 0, static_cast<uint32_t>(6 * line.size())))
         return;
     const bool bOutline = state.range(0) == 0;
     const std::vector<uint8_t> file = bOutline ? EncodeOutlineFont(outline) : EncodeCellFont(cells);

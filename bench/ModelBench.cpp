@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchDevice.h"
 #include "engine/core/AtomicFile.h"
 #include "engine/graphics/Model.h"
 #include "engine/graphics/RenderDeviceDX9.h"
-#include "engine/platform/ViewportWin32.h"
 #include "tools/model/ModelBuilder.h"
 
 namespace {
@@ -37,17 +37,10 @@ void BM_LoadModel(benchmark::State& state) {
         state.SkipWithError("cannot write the model file");
         return;
     }
-    CViewportWin32 viewport;
-    if (!viewport.Create(nullptr, 320, 240, 0)) {
-        state.SkipWithError("no window (is there a display?)");
+    CBenchDevice bench;
+    if (!bench.Start(state, 320, 240, 0, 0))
         return;
-    }
-    CRenderDeviceDX9 device;
-    if (!device.Init(&viewport, 320, 240, 32, 0, 0, 0, 0, 0, 0, nullptr, 0)) {
-        viewport.Close();
-        state.SkipWithError("no render device");
-        return;
-    }
+    CRenderDeviceDX9& device = bench.device;
     int loaded = 0;
     {
         CModel model;
@@ -59,8 +52,6 @@ void BM_LoadModel(benchmark::State& state) {
     if (loaded != static_cast<int>(state.iterations()))
         state.SkipWithError("a load failed");
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes.size()));
-    device.Shutdown();
-    viewport.Close();
     std::remove(path.c_str());
 }
 BENCHMARK(BM_LoadModel)->Unit(benchmark::kMillisecond)->UseRealTime();

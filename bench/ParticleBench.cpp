@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <numbers>
 
+#include "bench/BenchDevice.h"
 #include "engine/graphics/Camera.h"
 #include "engine/graphics/ParticleConeEmitter.h"
 #include "engine/graphics/ParticleGravityModifier.h"
 #include "engine/graphics/RenderDeviceDX9.h"
-#include "engine/platform/ViewportWin32.h"
 #include "tests/support/GameCamera.h"
 
 namespace {
@@ -58,17 +58,10 @@ void BM_ParticleStep(benchmark::State& state) {
 BENCHMARK(BM_ParticleStep)->Arg(750)->Arg(2000)->Unit(benchmark::kMicrosecond);
 
 void BM_ParticleRender(benchmark::State& state) {
-    CViewportWin32 viewport;
-    if (!viewport.Create(nullptr, 640, 480, 0)) {
-        state.SkipWithError("no window (is there a display?)");
+    CBenchDevice bench;
+    if (!bench.Start(state, 640, 480, 8192, 0))
         return;
-    }
-    CRenderDeviceDX9 device;
-    if (!device.Init(&viewport, 640, 480, 32, 0, 0, 0, 0, 8192, 0, nullptr, 0)) {
-        viewport.Close();
-        state.SkipWithError("no render device");
-        return;
-    }
+    CRenderDeviceDX9& device = bench.device;
     CCamera camera;
     SetUpGameCamera(&camera);
     int64_t drawn = 0;
@@ -99,8 +92,6 @@ void BM_ParticleRender(benchmark::State& state) {
             }
         }
     }
-    device.Shutdown();
-    viewport.Close();
     if (failed)
         state.SkipWithError("a system was not drawn");
     state.SetItemsProcessed(drawn);

@@ -5,23 +5,16 @@
 
 #include <cstdint>
 
+#include "bench/BenchDevice.h"
 #include "engine/graphics/RenderDeviceDX9.h"
-#include "engine/platform/ViewportWin32.h"
 
 namespace {
 
 void BM_DrawQuad2D(benchmark::State& state) {
-    CViewportWin32 viewport;
-    if (!viewport.Create(nullptr, 640, 480, 0)) {
-        state.SkipWithError("no window (is there a display?)");
+    CBenchDevice bench;
+    if (!bench.Start(state, 640, 480, 0, 64))
         return;
-    }
-    CRenderDeviceDX9 device;
-    if (!device.Init(&viewport, 640, 480, 32, 0, 0, 0, 0, 0, 64, nullptr, 0)) {
-        viewport.Close();
-        state.SkipWithError("no render device");
-        return;
-    }
+    CRenderDeviceDX9& device = bench.device;
     const int count = static_cast<int>(state.range(0));
     int drawn = 0;
     for (auto _ : state) {
@@ -39,8 +32,6 @@ void BM_DrawQuad2D(benchmark::State& state) {
     if (drawn != count * static_cast<int>(state.iterations()))
         state.SkipWithError("a quad was not drawn");
     state.SetItemsProcessed(state.iterations() * count);
-    device.Shutdown();
-    viewport.Close();
 }
 BENCHMARK(BM_DrawQuad2D)->Arg(64)->Arg(512)->Unit(benchmark::kMicrosecond)->UseRealTime();
 

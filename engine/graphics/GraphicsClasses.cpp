@@ -7,6 +7,7 @@
 #include "engine/graphics/Polyline.h"
 #include "engine/graphics/RenderDevice.h"
 #include "engine/graphics/RenderDeviceDX9.h"
+#include "engine/graphics/ShaderHandler.h"
 #include "engine/graphics/Texture.h"
 #include "engine/graphics/Texture2D.h"
 #include "engine/graphics/VertexBuffer.h"
@@ -21,6 +22,7 @@ IMPLEMENT_RUNTIME_CLASS(CTexture, CObject)
 IMPLEMENT_RUNTIME_CLASS(CModel, CObject)
 IMPLEMENT_RUNTIME_CLASS(CGfx, CObject)
 IMPLEMENT_RUNTIME_CLASS(CGfxHandler, CObject)
+IMPLEMENT_RUNTIME_CLASS(CShaderHandler, CObject)
 IMPLEMENT_RUNTIME_CLASS(CPolyline, CObject)
 
 void RegisterGraphicsClasses() {}

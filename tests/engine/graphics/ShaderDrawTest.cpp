@@ -1,0 +1,263 @@
+// Shaders on the Direct3D 9 render device: applying a pass and resetting it leaves the 3D
+// layer as it was (but for the blend factors), and a blended and a two-stage shader give the
+// right pixels on a model made by the model tool, with textures written by convert.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/graphics/GfxHandler.h"
+#include "engine/graphics/Model.h"
+#include "engine/graphics/Shader.h"
+#include "engine/graphics/ShaderHandler.h"
+#include "tests/engine/graphics/ShaderSceneFixture.h"
+#include "tests/support/TempDir.h"
+#include "winapi/D3D9.h"
+
+namespace {
+
+constexpr int kWidth = 160;
+constexpr int kHeight = 120;
+
+// Everything of the layer a shader can touch: render, texture-stage and sampler states and
+// the texture transforms.
+struct LayerState {
+    std::vector<DWORD> render;
+    std::vector<DWORD> stage;
+    std::vector<DWORD> sampler;
+    std::vector<float> transforms;
+};
+
+LayerState ReadLayer(IDirect3DDevice9* device) {
+    LayerState state;
+    state.render.resize(kD3DRenderStateCount);
+    for (DWORD i = 0; i < kD3DRenderStateCount; ++i)
+        device->GetRenderState(static_cast<D3DRENDERSTATETYPE>(i), &state.render[i]);
+    state.stage.resize(8 * kD3DStageStateCount);
+    state.sampler.resize(8 * kD3DSamplerStateCount);
+    for (DWORD stage = 0; stage < 8; ++stage) {
+        for (DWORD i = 0; i < kD3DStageStateCount; ++i)
+            device->GetTextureStageState(stage, static_cast<D3DTEXTURESTAGESTATETYPE>(i),
+                                         &state.stage[stage * kD3DStageStateCount + i]);
+        for (DWORD i = 0; i < kD3DSamplerStateCount; ++i)
+            device->GetSamplerState(stage, static_cast<D3DSAMPLERSTATETYPE>(i),
+                                    &state.sampler[stage * kD3DSamplerStateCount + i]);
+        D3DMATRIX matrix;
+        device->GetTransform(static_cast<D3DTRANSFORMSTATETYPE>(D3DTS_TEXTURE0 + stage), &matrix);
+        state.transforms.insert(state.transforms.end(), &matrix.m[0][0], &matrix.m[0][0] + 16);
+    }
+    return state;
+}
+
+// Empty when equal; else one line per differing entry.
+std::string Differences(const LayerState& expected, const LayerState& actual) {
+    std::ostringstream out;
+    for (size_t i = 0; i < expected.render.size(); ++i) {
+        if (expected.render[i] != actual.render[i])
+            out << "render state " << i << ": " << expected.render[i] << " -> " << actual.render[i] << "\n";
+    }
+    for (size_t i = 0; i < expected.stage.size(); ++i) {
+        if (expected.stage[i] != actual.stage[i])
+            out << "stage " << i / kD3DStageStateCount << " state " << i % kD3DStageStateCount << ": "
+                << expected.stage[i] << " -> " << actual.stage[i] << "\n";
+    }
+    for (size_t i = 0; i < expected.sampler.size(); ++i) {
+        if (expected.sampler[i] != actual.sampler[i])
+            out << "sampler " << i / kD3DSamplerStateCount << " state " << i % kD3DSamplerStateCount << ": "
+                << expected.sampler[i] << " -> " << actual.sampler[i] << "\n";
+    }
+    for (size_t i = 0; i < expected.transforms.size(); ++i) {
+        if (expected.transforms[i] != actual.transforms[i])
+            out << "texture transform " << i / 16 << " element " << i % 16 << ": " << expected.transforms[i]
+                << " -> " << actual.transforms[i] << "\n";
+    }
+    return out.str();
+}
+
+std::string Hex(uint32_t rgb) {
+    char text[16];
+    snprintf(text, sizeof text, "0x%06X", static_cast<unsigned>(rgb & 0xFFFFFF));
+    return text;
+}
+
+::testing::AssertionResult ColourNear(const CFrame& frame, float x, float y, uint32_t expected, int tolerance) {
+    const int px = static_cast<int>(x);
+    const int py = static_cast<int>(y);
+    if (px < 0 || py < 0 || px >= frame.width || py >= frame.height)
+        return ::testing::AssertionFailure() << "(" << x << ", " << y << ") is outside the frame";
+    const uint32_t actual = frame.At(px, py);
+    for (const int shift : {16, 8, 0}) {
+        const int a = static_cast<int>((actual >> shift) & 0xFF);
+        const int e = static_cast<int>((expected >> shift) & 0xFF);
+        if (std::abs(a - e) > tolerance)
+            return ::testing::AssertionFailure() << "pixel (" << px << ", " << py << ") is " << Hex(actual)
+                                                 << ", expected " << Hex(expected);
+    }
+    return ::testing::AssertionSuccess();
+}
+
+class ShaderDrawTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_scene.Start(kWidth, kHeight));
+        m_gfx.Init(&m_scene.m_Device);
+        m_handler.Init(&m_scene.m_Device);
+    }
+
+    void Load(const std::string& text) {
+        ASSERT_EQ(m_handler.LoadScriptFromMemory(text.data(), text.size(), &m_gfx), 1);
+    }
+
+    std::string MakeTexture(const std::string& name, int side, const std::function<uint32_t(int, int)>& texel) {
+        const std::string path = m_dir.File(name);
+        std::string diagnostics;
+        EXPECT_TRUE(WriteTgaWithConvert(path, side, side, texel, &diagnostics)) << diagnostics;
+        return path;
+    }
+
+    // A board of 6 x 4.5 facing the camera at the origin, its front face at z = -0.1.
+    void MakeBoard(CModel* model) {
+        std::string error;
+        ASSERT_TRUE(MakeToolModel(&m_scene.m_Device, "part box size 6 4.5 0.2\nend\n", model, &error)) << error;
+    }
+
+    // Where a point of the board's front face lands, by its texture coordinates.
+    void BoardPixel(float u, float v, float* x, float* y) const {
+        m_scene.Project(CVector3(-3.0f + 6.0f * u, 2.25f - 4.5f * v, -0.1f), x, y);
+    }
+
+    CFrame DrawWith(CShader* shader, CModel* model, uint32_t background, double t = 0.0) {
+        CRenderDeviceDX9& device = m_scene.m_Device;
+        device.Clear(kClearTarget | kClearDepth | kClearStencil, background, 1.0f, 0);
+        device.BeginScene();
+        device.SetTransform(kTransformWorld, &CMatrix::Identity());
+        for (uint32_t i = 0; i < shader->GetPassCount(); ++i) {
+            shader->Apply(shader->GetPass(i), &t);
+            model->Draw(&device, 0);
+            shader->ResetShaderStates(shader->GetPass(i));
+        }
+        device.EndScene();
+        return m_scene.Grab();
+    }
+
+    CSceneWindow m_scene;
+    TempDir m_dir;
+    CGfxHandler m_gfx;
+    CShaderHandler m_handler;
+};
+
+TEST_F(ShaderDrawTest, ResetPutsTheLayerBackButForTheBlendFactors) {
+    const std::string texture = MakeTexture("state.tga", 4, [](int x, int y) { return 0xFF000000u | (x * 60 + y); });
+    struct Case {
+        const char* name;
+        std::string script;
+        std::vector<std::pair<D3DRENDERSTATETYPE, DWORD>> whileApplied;
+    };
+    std::string nine = "nine { pass {\r\n";
+    for (int i = 0; i < 9; ++i)
+        nine += "stage { texture " + texture +
+                " address mirror border tcgen 1 tcmod 2 2 0.5 0.1 0.1 colorop add current texture "
+                "alphaop modulate texture diffuse }\r\n";
+    nine += "} }\r\n";
+    const Case cases[] = {
+        {"every keyword",
+         "all { pass {\r\n blend srcalpha invsrcalpha\r\n fill wireframe\r\n shade flat\r\n lighting off\r\n"
+         " stage { texture " + texture + " address clamp mirror tcgen reflection tcmod 1 sin 1 2 0 0.5 0.3 0.1 0.2"
+         " colorop modulate2x diffuse tfactor alphaop add texture specular }\r\n"
+         " stage { colorop subtract current texture alphaop selectarg2 current diffuse }\r\n"
+         " stage { texture " + texture + " tcgen 2 }\r\n"
+         "} }\r\n",
+         {{D3DRS_ALPHABLENDENABLE, 1}, {D3DRS_FILLMODE, D3DFILL_WIREFRAME}, {D3DRS_SHADEMODE, D3DSHADE_FLAT},
+          {D3DRS_LIGHTING, 0}, {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA}}},
+        {"lit, with points", "lit { pass { fill point diffuse sin 1 1 0 0 0.5 0.5 1 power 5 } }\r\n",
+         {{D3DRS_FILLMODE, D3DFILL_POINT}, {D3DRS_LIGHTING, 1}}},
+        {"more stages than the device has", nine, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_handler.FreeAll();
+        Load(c.script);
+        ASSERT_EQ(m_handler.m_Shaders.m_nCount, 1);
+        CShader* shader = &static_cast<CShaderHandler::CEntry*>(m_handler.m_Shaders.m_pHead->m_data)->shader;
+        IDirect3DDevice9* layer = m_scene.m_Device.m_pDevice;
+        const LayerState before = ReadLayer(layer);
+        const double t = 0.25;
+        shader->Apply(shader->GetPass(0), &t);
+        const LayerState applied = ReadLayer(layer);
+        EXPECT_NE(Differences(before, applied), "");
+        for (const auto& [state, value] : c.whileApplied)
+            EXPECT_EQ(applied.render[state], value) << "render state " << state;
+        shader->ResetShaderStates(shader->GetPass(0));
+        LayerState expected = before;
+        expected.render[D3DRS_SRCBLEND] = applied.render[D3DRS_SRCBLEND];
+        expected.render[D3DRS_DESTBLEND] = applied.render[D3DRS_DESTBLEND];
+        EXPECT_EQ(Differences(expected, ReadLayer(layer)), "");
+        D3DMATERIAL9 material;
+        ASSERT_EQ(layer->GetMaterial(&material), D3D_OK);
+        if (shader->GetPass(0)->m_bLighting) {
+            EXPECT_EQ(material.Diffuse.r, 1.0f);
+            EXPECT_EQ(material.Diffuse.a, 1.0f);
+            EXPECT_EQ(material.Ambient.g, 0.0f);
+            EXPECT_EQ(material.Power, 1.0f);
+        }
+    }
+}
+
+TEST_F(ShaderDrawTest, ABlendedShaderMixesWithWhatIsBehind) {
+    CModel board;
+    MakeBoard(&board);
+    // No light is on, so the colour is the emissive one and the alpha the diffuse one.
+    Load("see { pass { blend srcalpha invsrcalpha diffuse 0 0 0 0.25 emissive 1 0 0 1 } }\r\n"
+         "solid { pass { diffuse 0 0 0 1 emissive 0 1 0 1 } }\r\n");
+    const CFrame blended = DrawWith(m_handler.GetShader("see"), &board, 0xFF0000FF);
+    float x, y;
+    BoardPixel(0.5f, 0.5f, &x, &y);
+    EXPECT_TRUE(ColourNear(blended, x, y, 0x4000BF, 2));  // a quarter red over three quarters blue
+    EXPECT_TRUE(ColourNear(blended, 2, 2, 0x0000FF, 0));
+
+    // The reset turned blending off again: an opaque shader drawn next covers the background.
+    const CFrame solid = DrawWith(m_handler.GetShader("solid"), &board, 0xFF0000FF);
+    EXPECT_TRUE(ColourNear(solid, x, y, 0x00FF00, 1));
+}
+
+TEST_F(ShaderDrawTest, TwoStagesCombineTheirTexturesAndTheSecondMoves) {
+    CModel board;
+    MakeBoard(&board);
+    const std::string base = MakeTexture("base.tga", 8, [](int, int) { return 0xFFC86400u; });
+    // Left half blue, right half green.
+    const std::string overlay =
+        MakeTexture("overlay.tga", 8, [](int x, int) { return x < 4 ? 0xFF000064u : 0xFF006400u; });
+    // Stage 0: the base texture times the material's colour (full red and blue, half green); stage 1
+    // adds the overlay, in the second shader moved half a texture to the left and clamped.
+    const std::string stages = "stage { texture " + base + " colorop modulate texture current }\r\n";
+    Load("still { pass { diffuse 0 0 0 1 emissive 1 0.5 1 1\r\n" + stages + "stage { texture " + overlay +
+         " address clamp clamp colorop add texture current } } }\r\n"
+         "moved { pass { diffuse 0 0 0 1 emissive 1 0.5 1 1\r\n" +
+         stages + "stage { texture " + overlay +
+         " address clamp clamp tcmod 1 1 0 0.5 0 colorop add texture current } } }\r\n");
+    struct Case {
+        const char* shader;
+        uint32_t left;
+        uint32_t right;
+    };
+    const Case cases[] = {
+        {"still", 0xC83264, 0xC89600},
+        {"moved", 0xC89600, 0xC89600},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shader);
+        const CFrame frame = DrawWith(m_handler.GetShader(c.shader), &board, 0xFF202020);
+        float x, y;
+        BoardPixel(0.15f, 0.5f, &x, &y);
+        EXPECT_TRUE(ColourNear(frame, x, y, c.left, 3));
+        BoardPixel(0.85f, 0.5f, &x, &y);
+        EXPECT_TRUE(ColourNear(frame, x, y, c.right, 3));
+    }
+}
+
+}  // namespace
