@@ -140,6 +140,7 @@ private:
         }
         auto* entry = new CShaderHandler::CEntry(m_pHandler->m_pDevice);
         strncpy(entry->szName, name, sizeof entry->szName - 1);
+        entry->szName[sizeof entry->szName - 1] = '\0';
         list.Append(entry);
         return &entry->shader;
     }
