@@ -127,4 +127,8 @@ private:
     // Locks a pool for `count` vertices with discard; none when it is missing or too small.
     uint8_t* LockPool(CVertexBuffer* pool, uint32_t poolCount, uint32_t count);
     int DrawPool(CVertexBuffer* pool, uint32_t type, uint32_t primitiveCount);
+    // Draws the text quads filled into the locked pool: at once from a cell font's texture, or
+    // glyph by glyph from an outline font's pages, walking a fresh layout for the pages.
+    template <class MakeLayout>
+    int DrawTextPool(CVertexBuffer* pool, uint32_t quads, const CFont* font, const MakeLayout& layout);
 };

@@ -138,6 +138,16 @@ bool TextFits(uint32_t poolCount, int length) {
     return uint64_t{6} * static_cast<uint64_t>(length) <= poolCount;
 }
 
+// The quads a layout makes; every glyph is rasterised on the way, before a pool is locked.
+template <class MakeLayout>
+uint32_t CountTextQuads(const MakeLayout& layout) {
+    uint32_t quads = 0;
+    TextQuad quad;
+    for (CTextLayout walk = layout(); walk.Next(&quad);)
+        ++quads;
+    return quads;
+}
+
 }  // namespace
 
 int CRenderDeviceDX9::DrawIndexedPrimitive(uint32_t type, int baseVertex, uint32_t minIndex, uint32_t vertexCount,
@@ -358,6 +368,23 @@ int CRenderDeviceDX9::DrawGridMesh(const void* points, uint32_t stride, uint32_t
     return DrawPool(m_pPoolPNT1, kPrimitiveTriangleList, 2 * cells);
 }
 
+template <class MakeLayout>
+int CRenderDeviceDX9::DrawTextPool(CVertexBuffer* pool, uint32_t quads, const CFont* font, const MakeLayout& layout) {
+    if (!font->m_bOutline)
+        return DrawPool(pool, kPrimitiveTriangleList, 2 * quads);
+    pool->Unlock();
+    SetVertexBuffer(0, pool, 0);
+    int result = 1;
+    uint32_t drawn = 0;
+    TextQuad quad;
+    for (CTextLayout walk = layout(); drawn < quads && walk.Next(&quad); ++drawn) {
+        SetTexture(0, quad.page);
+        if (!DrawPrimitive(kPrimitiveTriangleList, 6 * drawn, 2))
+            result = 0;
+    }
+    return result;
+}
+
 // Camera-facing text at a world position: the quads stand on y = 0 in the plane facing the
 // camera, go into the coloured pool, and are drawn together, or glyph by glyph when each
 // glyph brings its own page.
@@ -373,13 +400,10 @@ int CRenderDeviceDX9::DrawText(const CVector3* position, CCamera* camera, const 
     };
     if (!layout().Usable())
         return 0;
-    // Every glyph is rasterised before the pool is locked; then the count is known.
-    uint32_t quads = 0;
-    TextQuad quad;
-    for (CTextLayout walk = layout(); walk.Next(&quad);)
-        ++quads;
+    const uint32_t quads = CountTextQuads(layout);
     if (quads == 0)
         return 1;
+    TextQuad quad;
     auto* v = reinterpret_cast<VertexPCT2*>(LockPool(m_pPoolPCT2, m_nPCT2Count, 6 * quads));
     if (!v)
         return 0;
@@ -407,18 +431,7 @@ int CRenderDeviceDX9::DrawText(const CVector3* position, CCamera* camera, const 
     world.m_f[13] = position->y;
     world.m_f[14] = position->z;
     SetTransform(kTransformWorld, &world);
-    if (!font->m_bOutline)
-        return DrawPool(m_pPoolPCT2, kPrimitiveTriangleList, 2 * written);
-    m_pPoolPCT2->Unlock();
-    SetVertexBuffer(0, m_pPoolPCT2, 0);
-    int result = 1;
-    uint32_t drawn = 0;
-    for (CTextLayout walk = layout(); drawn < written && walk.Next(&quad); ++drawn) {
-        SetTexture(0, quad.page);
-        if (!DrawPrimitive(kPrimitiveTriangleList, 6 * drawn, 2))
-            result = 0;
-    }
-    return result;
+    return DrawTextPool(m_pPoolPCT2, written, font, layout);
 }
 
 // Screen text drawn character by character straight from memory; the screen pool is not
@@ -464,12 +477,10 @@ int CRenderDeviceDX9::DrawTextTransformed(const CVector3* position, const CMatri
     };
     if (!layout().Usable())
         return 0;
-    uint32_t quads = 0;
-    TextQuad quad;
-    for (CTextLayout walk = layout(); walk.Next(&quad);)
-        ++quads;
+    const uint32_t quads = CountTextQuads(layout);
     if (quads == 0)
         return 1;
+    TextQuad quad;
     auto* v = reinterpret_cast<VertexPRC2T1*>(LockPool(m_pPoolPRC2T1, m_nPRC2T1Count, 6 * quads));
     if (!v)
         return 0;
@@ -485,16 +496,5 @@ int CRenderDeviceDX9::DrawTextTransformed(const CVector3* position, const CMatri
             out[corner].z = moved.z;
         }
     }
-    if (!font->m_bOutline)
-        return DrawPool(m_pPoolPRC2T1, kPrimitiveTriangleList, 2 * written);
-    m_pPoolPRC2T1->Unlock();
-    SetVertexBuffer(0, m_pPoolPRC2T1, 0);
-    int result = 1;
-    uint32_t drawn = 0;
-    for (CTextLayout walk = layout(); drawn < written && walk.Next(&quad); ++drawn) {
-        SetTexture(0, quad.page);
-        if (!DrawPrimitive(kPrimitiveTriangleList, 6 * drawn, 2))
-            result = 0;
-    }
-    return result;
+    return DrawTextPool(m_pPoolPRC2T1, written, font, layout);
 }

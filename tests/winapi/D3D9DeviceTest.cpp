@@ -268,6 +268,16 @@ protected:
         EXPECT_EQ(m_device->EndScene(), D3D_OK);
     }
 
+    // Copies the bytes into the whole of a vertex or index buffer.
+    template <class Buffer>
+    static void Fill(Buffer* buffer, const void* data, UINT bytes) {
+        void* locked = nullptr;
+        EXPECT_EQ(buffer->Lock(0, 0, &locked, 0), D3D_OK);
+        if (locked)
+            memcpy(locked, data, bytes);
+        EXPECT_EQ(buffer->Unlock(), D3D_OK);
+    }
+
     IDirect3DVertexBuffer9* MakeVertexBuffer(const void* data, UINT bytes, D3DPOOL pool = D3DPOOL_MANAGED,
                                              DWORD usage = D3DUSAGE_WRITEONLY) {
         IDirect3DVertexBuffer9* buffer = nullptr;
@@ -275,13 +285,8 @@ protected:
         if (!buffer)
             return nullptr;
         m_vertexBuffers.push_back(buffer);
-        if (data) {
-            void* locked = nullptr;
-            EXPECT_EQ(buffer->Lock(0, 0, &locked, 0), D3D_OK);
-            if (locked)
-                memcpy(locked, data, bytes);
-            EXPECT_EQ(buffer->Unlock(), D3D_OK);
-        }
+        if (data)
+            Fill(buffer, data, bytes);
         return buffer;
     }
 
@@ -292,13 +297,8 @@ protected:
         if (!buffer)
             return nullptr;
         m_indexBuffers.push_back(buffer);
-        if (data) {
-            void* locked = nullptr;
-            EXPECT_EQ(buffer->Lock(0, 0, &locked, 0), D3D_OK);
-            if (locked)
-                memcpy(locked, data, bytes);
-            EXPECT_EQ(buffer->Unlock(), D3D_OK);
-        }
+        if (data)
+            Fill(buffer, data, bytes);
         return buffer;
     }
 

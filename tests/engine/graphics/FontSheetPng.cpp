@@ -10,10 +10,8 @@
 #include "engine/graphics/Font.h"
 #include "engine/graphics/RenderDeviceDX9.h"
 #include "engine/graphics/Texture2D.h"
-#include "engine/platform/ViewportWin32.h"
-#include "tests/support/PngWriter.h"
+#include "tests/support/PictureDevice.h"
 #include "tools/font/FontConverter.h"
-#include "winapi/D3D9Layer.h"
 
 namespace {
 
@@ -55,17 +53,10 @@ int main(int argc, char** argv) {
         fprintf(stderr, "font_sheet_png: %s\n", error.c_str());
         return 1;
     }
-    CViewportWin32 viewport;
-    if (!viewport.Create(nullptr, kWidth, kHeight, 0)) {
-        fprintf(stderr, "font_sheet_png: no window (is there a display?)\n");
+    CPictureDevice picture;
+    if (!picture.Open("font_sheet_png", kWidth, kHeight, 64, 256, 1024))
         return 1;
-    }
-    CRenderDeviceDX9 device;
-    if (!device.Init(&viewport, kWidth, kHeight, 32, 0, 0, 0, 64, 256, 1024, nullptr, 0)) {
-        fprintf(stderr, "font_sheet_png: no render device\n");
-        viewport.Close();
-        return 1;
-    }
+    CRenderDeviceDX9& device = picture.device;
     bool written = false;
     int width = 0;
     int height = 0;
@@ -87,14 +78,9 @@ int main(int argc, char** argv) {
             DrawSheet(&device, &outlineFont, &texture, 16.0f, "outline form");
             DrawSheet(&device, &cellFont, &texture, 376.0f, "bitmap-cell form");
             device.EndScene();
-            std::vector<uint32_t> pixels;
-            if (winapi::d3d::ReadBackBuffer(device.m_pDevice, &pixels, &width, &height))
-                written = WritePng(out, pixels, width, height);
-            device.Present();
+            written = picture.WriteBackBuffer(out, &width, &height);
         }
     }
-    device.Shutdown();
-    viewport.Close();
     if (!written) {
         fprintf(stderr, "font_sheet_png: cannot render or write %s\n", out);
         return 1;

@@ -11,10 +11,8 @@
 #include "engine/graphics/Model.h"
 #include "engine/graphics/RenderDeviceDX9.h"
 #include "engine/graphics/Texture2D.h"
-#include "engine/platform/ViewportWin32.h"
 #include "tests/support/GameCamera.h"
-#include "tests/support/PngWriter.h"
-#include "winapi/D3D9Layer.h"
+#include "tests/support/PictureDevice.h"
 
 namespace {
 
@@ -90,17 +88,10 @@ int main(int argc, char** argv) {
     }
     const std::string out = argv[1];
     const std::string folder = argv[2];
-    CViewportWin32 viewport;
-    if (!viewport.Create(nullptr, kWidth, kHeight, 0)) {
-        fprintf(stderr, "model_scene_png: no window (is there a display?)\n");
+    CPictureDevice picture;
+    if (!picture.Open("model_scene_png", kWidth, kHeight, 1024, 256, 64))
         return 1;
-    }
-    CRenderDeviceDX9 device;
-    if (!device.Init(&viewport, kWidth, kHeight, 32, 0, 0, 0, 1024, 256, 64, nullptr, 0)) {
-        fprintf(stderr, "model_scene_png: no render device\n");
-        viewport.Close();
-        return 1;
-    }
+    CRenderDeviceDX9& device = picture.device;
     CCamera camera;
     SetUpGameCamera(&camera);
 
@@ -129,14 +120,9 @@ int main(int argc, char** argv) {
                 {&wheel, 5, {0.9f, 0.5f, 0.3f, 1.0f}, nullptr, Place(-0.5f, 0.6f, 2.9f, 1.9f, 0.0f)},
             };
             DrawScene(&device, &camera, scene);
-            std::vector<uint32_t> pixels;
-            if (winapi::d3d::ReadBackBuffer(device.m_pDevice, &pixels, &width, &height))
-                written = WritePng(out, pixels, width, height);
-            device.Present();
+            written = picture.WriteBackBuffer(out, &width, &height);
         }
     }
-    device.Shutdown();
-    viewport.Close();
     if (!written) {
         fprintf(stderr, "model_scene_png: cannot render or write %s\n", out.c_str());
         return 1;

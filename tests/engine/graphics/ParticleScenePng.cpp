@@ -15,10 +15,8 @@
 #include "engine/graphics/Polyline.h"
 #include "engine/graphics/RenderDeviceDX9.h"
 #include "engine/graphics/Texture2D.h"
-#include "engine/platform/ViewportWin32.h"
 #include "tests/support/GameCamera.h"
-#include "tests/support/PngWriter.h"
-#include "winapi/D3D9Layer.h"
+#include "tests/support/PictureDevice.h"
 
 namespace {
 
@@ -179,18 +177,11 @@ bool DrawScene(CRenderDeviceDX9* device, CCamera* camera, Scene* scene, CTexture
 
 int main(int argc, char** argv) {
     const char* out = argc > 1 ? argv[1] : "particle-scene.png";
-    CViewportWin32 viewport;
-    if (!viewport.Create(nullptr, kWidth, kHeight, 0)) {
-        fprintf(stderr, "particle_scene_png: no window (is there a display?)\n");
-        return 1;
-    }
-    CRenderDeviceDX9 device;
+    CPictureDevice picture;
     // The position-colour pool as large as the default display script makes it.
-    if (!device.Init(&viewport, kWidth, kHeight, 32, 0, 0, 0, 1024, 8192, 64, nullptr, 0)) {
-        fprintf(stderr, "particle_scene_png: no render device\n");
-        viewport.Close();
+    if (!picture.Open("particle_scene_png", kWidth, kHeight, 1024, 8192, 64))
         return 1;
-    }
+    CRenderDeviceDX9& device = picture.device;
     CCamera camera;
     SetUpGameCamera(&camera);
 
@@ -203,14 +194,9 @@ int main(int argc, char** argv) {
         CTexture2D dot;
         if (BuildScene(&scene) && dot.Create(32, 32, 1, kFormatA8R8G8B8, 0, 0, &device) && FillSoftDot(&dot, 32)) {
             drawn = DrawScene(&device, &camera, &scene, &dot);
-            std::vector<uint32_t> pixels;
-            if (drawn && winapi::d3d::ReadBackBuffer(device.m_pDevice, &pixels, &width, &height))
-                written = WritePng(out, pixels, width, height);
-            device.Present();
+            written = drawn && picture.WriteBackBuffer(out, &width, &height);
         }
     }
-    device.Shutdown();
-    viewport.Close();
     if (!written) {
         fprintf(stderr, "particle_scene_png: cannot %s %s\n", drawn ? "write" : "render", out);
         return 1;

@@ -10,10 +10,8 @@
 #include "engine/graphics/Camera.h"
 #include "engine/graphics/RenderDeviceDX9.h"
 #include "engine/graphics/Texture2D.h"
-#include "engine/platform/ViewportWin32.h"
 #include "tests/support/GameCamera.h"
-#include "tests/support/PngWriter.h"
-#include "winapi/D3D9Layer.h"
+#include "tests/support/PictureDevice.h"
 
 namespace {
 
@@ -138,17 +136,10 @@ void DrawScene(CRenderDeviceDX9* device, CCamera* camera, CTexture2D* checker) {
 
 int main(int argc, char** argv) {
     const char* out = argc > 1 ? argv[1] : "render-scene.png";
-    CViewportWin32 viewport;
-    if (!viewport.Create(nullptr, kWidth, kHeight, 0)) {
-        fprintf(stderr, "render_scene_png: no window (is there a display?)\n");
+    CPictureDevice picture;
+    if (!picture.Open("render_scene_png", kWidth, kHeight, 1024, 256, 64))
         return 1;
-    }
-    CRenderDeviceDX9 device;
-    if (!device.Init(&viewport, kWidth, kHeight, 32, 0, 0, 0, 1024, 256, 64, nullptr, 0)) {
-        fprintf(stderr, "render_scene_png: no render device\n");
-        viewport.Close();
-        return 1;
-    }
+    CRenderDeviceDX9& device = picture.device;
     // The game's camera.
     CCamera camera;
     SetUpGameCamera(&camera);
@@ -160,14 +151,9 @@ int main(int argc, char** argv) {
         CTexture2D checker;
         if (checker.Create(32, 32, 0, kFormatA8R8G8B8, 0, 0, &device) && FillChecker(&checker, 32, 0xF0E0C0, 0xB06030)) {
             DrawScene(&device, &camera, &checker);
-            std::vector<uint32_t> pixels;
-            if (winapi::d3d::ReadBackBuffer(device.m_pDevice, &pixels, &width, &height))
-                written = WritePng(out, pixels, width, height);
-            device.Present();
+            written = picture.WriteBackBuffer(out, &width, &height);
         }
     }
-    device.Shutdown();
-    viewport.Close();
     if (!written) {
         fprintf(stderr, "render_scene_png: cannot render or write %s\n", out);
         return 1;
