@@ -20,6 +20,7 @@
 #include "engine/platform/ViewportWin32.h"
 #include "tests/engine/graphics/FontFixtures.h"
 #include "tests/support/GameCamera.h"
+#include "tests/support/PixelFrame.h"
 #include "winapi/D3D9Layer.h"
 
 namespace {
@@ -29,12 +30,7 @@ constexpr int kHeight = 96;
 constexpr uint32_t kBackground = 0xFF203040;
 constexpr uint32_t kTextColour = 0xFFD1ECE2;
 
-struct Frame {
-    std::vector<uint32_t> pixels;
-    int width = 0;
-    int height = 0;
-
-    uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFF; }
+struct Frame : PixelFrame {
     bool Inked(int x, int y) const { return At(x, y) != (kBackground & 0xFFFFFF); }
 };
 

@@ -18,6 +18,7 @@
 #include "engine/graphics/Texture2D.h"
 #include "engine/platform/ViewportWin32.h"
 #include "tests/support/MatrixBuilders.h"
+#include "tests/support/PixelFrame.h"
 #include "winapi/D3D9Layer.h"
 
 namespace {
@@ -59,20 +60,8 @@ float WorldScreenY(const CVector3& p) {
     return ScreenY(p.y, p.z + kEyeDistance);
 }
 
-std::string Hex(uint32_t rgb) {
-    char text[16];
-    snprintf(text, sizeof text, "0x%06X", static_cast<unsigned>(rgb & 0xFFFFFF));
-    return text;
-}
-
 // A read-back frame; colours compared without alpha (the back buffer has none).
-struct Frame {
-    std::vector<uint32_t> pixels;
-    int width = 0;
-    int height = 0;
-
-    uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFF; }
-    bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
+struct Frame : PixelFrame {
     int CountNot(uint32_t colour) const {
         int count = 0;
         for (int y = 0; y < height; ++y)
@@ -91,8 +80,8 @@ struct Frame {
         for (int dx = -radius; dx <= radius; ++dx)
             if (frame.Contains(cx + dx, cy + dy) && frame.At(cx + dx, cy + dy) == (colour & 0xFFFFFF))
                 return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "no " << Hex(colour) << " near (" << x << ", " << y << "); pixel there is "
-                                         << (frame.Contains(cx, cy) ? Hex(frame.At(cx, cy)) : "outside");
+    return ::testing::AssertionFailure() << "no " << HexRgb(colour) << " near (" << x << ", " << y << "); pixel there is "
+                                         << (frame.Contains(cx, cy) ? HexRgb(frame.At(cx, cy)) : "outside");
 }
 
 ::testing::AssertionResult ColourAt(const Frame& frame, int x, int y, uint32_t colour) {
@@ -100,8 +89,8 @@ struct Frame {
         return ::testing::AssertionFailure() << "(" << x << ", " << y << ") is outside the frame";
     if (frame.At(x, y) == (colour & 0xFFFFFF))
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is " << Hex(frame.At(x, y))
-                                         << ", expected " << Hex(colour);
+    return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is " << HexRgb(frame.At(x, y))
+                                         << ", expected " << HexRgb(colour);
 }
 
 // Every pixel whose centre lies at least `margin` inside [left, right) x [top, bottom) has the
@@ -116,10 +105,10 @@ struct Frame {
             const bool outside = px < left - margin || px > right + margin || py < top - margin || py > bottom + margin;
             if (inside && frame.At(x, y) != (colour & 0xFFFFFF))
                 return ::testing::AssertionFailure() << "inside pixel (" << x << ", " << y << ") is "
-                                                     << Hex(frame.At(x, y)) << ", expected " << Hex(colour);
+                                                     << HexRgb(frame.At(x, y)) << ", expected " << HexRgb(colour);
             if (outside && frame.At(x, y) != (kBackground & 0xFFFFFF))
                 return ::testing::AssertionFailure() << "outside pixel (" << x << ", " << y << ") is "
-                                                     << Hex(frame.At(x, y)) << ", expected the background";
+                                                     << HexRgb(frame.At(x, y)) << ", expected the background";
         }
     }
     return ::testing::AssertionSuccess();
@@ -225,7 +214,7 @@ TEST_F(ImmediateDrawTest, Quad2DCoversExactlyItsPixels) {
                 const bool inside = x >= c.x && x < c.x + c.width && y >= c.y && y < c.y + c.height;
                 const bool ok = frame.At(x, y) == ((inside ? colour : kBackground) & 0xFFFFFF);
                 if (!ok && wrong++ < 3)
-                    ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << Hex(frame.At(x, y)) << ", expected "
+                    ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << HexRgb(frame.At(x, y)) << ", expected "
                                   << (inside ? "the quad" : "the background");
             }
         }
@@ -516,7 +505,7 @@ TEST_F(ImmediateDrawTest, AxesAreBlueGreenAndRedForXYAndZ) {
                 const uint32_t p = frame.At(x, y);
                 if (p != (kBackground & 0xFFFFFF) && p != (kRed & 0xFFFFFF) && p != (kGreen & 0xFFFFFF) &&
                     p != (kBlue & 0xFFFFFF))
-                    ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << Hex(p);
+                    ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << HexRgb(p);
             }
     }
 }
@@ -589,7 +578,7 @@ TEST_F(ImmediateDrawTest, GridLightingFollowsItsNormals) {
             const uint32_t p = frame.At(x, y);
             for (const int shift : {16, 8, 0})
                 EXPECT_NEAR(static_cast<int>((p >> shift) & 0xFF), static_cast<int>((c.colour >> shift) & 0xFF), 2)
-                    << "pixel (" << x << ", " << y << ") is " << Hex(p) << ", expected " << Hex(c.colour);
+                    << "pixel (" << x << ", " << y << ") is " << HexRgb(p) << ", expected " << HexRgb(c.colour);
         }
     }
 }

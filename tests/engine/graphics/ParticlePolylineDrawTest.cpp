@@ -16,6 +16,7 @@
 #include "engine/graphics/RenderDeviceDX9.h"
 #include "engine/graphics/Texture2D.h"
 #include "engine/platform/ViewportWin32.h"
+#include "tests/support/PixelFrame.h"
 #include "winapi/D3D9Layer.h"
 
 namespace {
@@ -41,19 +42,7 @@ float ScreenY(float y) {
     return kHeight / 2.0f - y * kCotHalfFov / kEyeDistance * (kHeight / 2.0f);
 }
 
-std::string Hex(uint32_t rgb) {
-    char text[16];
-    snprintf(text, sizeof text, "0x%06X", static_cast<unsigned>(rgb & 0xFFFFFF));
-    return text;
-}
-
-struct Frame {
-    std::vector<uint32_t> pixels;
-    int width = 0;
-    int height = 0;
-
-    uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFF; }
-};
+using Frame = PixelFrame;
 
 // Inside [left, right) x [top, bottom) (by `margin`) pixels are `inside` (or, when given, the
 // top half `inside` and the bottom half `lower`); outside it (by `margin`) the background.
@@ -77,8 +66,8 @@ struct Frame {
             else
                 continue;
             if (frame.At(x, y) != (expected & 0xFFFFFF) && wrong++ == 0)
-                first = "pixel (" + std::to_string(x) + ", " + std::to_string(y) + ") is " + Hex(frame.At(x, y)) +
-                        ", expected " + Hex(expected);
+                first = "pixel (" + std::to_string(x) + ", " + std::to_string(y) + ") is " + HexRgb(frame.At(x, y)) +
+                        ", expected " + HexRgb(expected);
         }
     }
     if (wrong == 0)

@@ -20,6 +20,7 @@
 #include "engine/graphics/Texture2D.h"
 #include "engine/graphics/VertexBuffer.h"
 #include "engine/platform/ViewportWin32.h"
+#include "tests/support/PixelFrame.h"
 #include "winapi/D3D9Layer.h"
 
 namespace {
@@ -202,13 +203,7 @@ std::vector<uint8_t> SwapRedBlue(const std::vector<uint8_t>& rgba) {
 
 // --- The back buffer ------------------------------------------------------------------------
 
-struct Frame {
-    std::vector<uint32_t> pixels;
-    int width = 0;
-    int height = 0;
-
-    uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + x] & 0xFFFFFF; }
-};
+using Frame = PixelFrame;
 
 // A texture that counts how often its pixels are handed to the device.
 class CCountingTexture : public CTexture2D {

@@ -16,6 +16,7 @@
 #include "engine/graphics/Shader.h"
 #include "engine/graphics/ShaderHandler.h"
 #include "tests/engine/graphics/ShaderSceneFixture.h"
+#include "tests/support/PixelFrame.h"
 #include "tests/support/TempDir.h"
 #include "winapi/D3D9.h"
 
@@ -79,12 +80,6 @@ std::string Differences(const LayerState& expected, const LayerState& actual) {
     return out.str();
 }
 
-std::string Hex(uint32_t rgb) {
-    char text[16];
-    snprintf(text, sizeof text, "0x%06X", static_cast<unsigned>(rgb & 0xFFFFFF));
-    return text;
-}
-
 ::testing::AssertionResult ColourNear(const CFrame& frame, float x, float y, uint32_t expected, int tolerance) {
     const int px = static_cast<int>(x);
     const int py = static_cast<int>(y);
@@ -95,8 +90,8 @@ std::string Hex(uint32_t rgb) {
         const int a = static_cast<int>((actual >> shift) & 0xFF);
         const int e = static_cast<int>((expected >> shift) & 0xFF);
         if (std::abs(a - e) > tolerance)
-            return ::testing::AssertionFailure() << "pixel (" << px << ", " << py << ") is " << Hex(actual)
-                                                 << ", expected " << Hex(expected);
+            return ::testing::AssertionFailure() << "pixel (" << px << ", " << py << ") is " << HexRgb(actual)
+                                                 << ", expected " << HexRgb(expected);
     }
     return ::testing::AssertionSuccess();
 }
