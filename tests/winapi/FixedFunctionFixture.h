@@ -16,15 +16,12 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/D3D9Windowed.h"
+#include "tests/winapi/D3D9TestFixture.h"
 #include "winapi/D3D9.h"
-#include "winapi/D3D9Layer.h"
-#include "winapi/WinWindow.h"
 
 namespace fixedfunction {
 
-constexpr int kSize = 64;
-constexpr D3DCOLOR kBackground = 0xFF203040;
+using namespace d3d9fixture;
 
 // A colour as four floats in [0, 1] (or beyond, before saturation).
 struct Rgba {
@@ -36,21 +33,9 @@ inline Rgba RgbaOf(D3DCOLOR color) {
                 static_cast<float>(color & 0xFF) / 255.0f, static_cast<float>(color >> 24) / 255.0f};
 }
 
-inline int Byte(float value) {
-    return static_cast<int>(std::lround(std::clamp(value, 0.0f, 1.0f) * 255.0f));
-}
-
 inline D3DCOLOR ColorOf(const Rgba& c) {
     return static_cast<DWORD>(Byte(c.a)) << 24 | static_cast<DWORD>(Byte(c.r)) << 16 |
            static_cast<DWORD>(Byte(c.g)) << 8 | static_cast<DWORD>(Byte(c.b));
-}
-
-inline D3DCOLOR Rgb(int r, int g, int b) {
-    return 0xFF000000u | static_cast<DWORD>(r) << 16 | static_cast<DWORD>(g) << 8 | static_cast<DWORD>(b);
-}
-
-inline int Channel(D3DCOLOR color, int shift) {
-    return static_cast<int>((color >> shift) & 0xFF);
 }
 
 inline std::string Hex(D3DCOLOR color) {
@@ -73,29 +58,6 @@ inline ::testing::AssertionResult ColorNear(D3DCOLOR actual, D3DCOLOR expected, 
 }
 
 // --- Matrices, rows first, points as row vectors (p x M) ------------------------------------
-
-inline D3DMATRIX Identity() {
-    D3DMATRIX m{};
-    for (int i = 0; i < 4; ++i)
-        m.m[i][i] = 1.0f;
-    return m;
-}
-
-inline D3DMATRIX Scaling(float x, float y, float z) {
-    D3DMATRIX m = Identity();
-    m.m[0][0] = x;
-    m.m[1][1] = y;
-    m.m[2][2] = z;
-    return m;
-}
-
-inline D3DMATRIX Translation(float x, float y, float z) {
-    D3DMATRIX m = Identity();
-    m.m[3][0] = x;
-    m.m[3][1] = y;
-    m.m[3][2] = z;
-    return m;
-}
 
 // Rotation about z turning +x towards +y for a positive angle.
 inline D3DMATRIX RotationZ(float angle) {
@@ -122,17 +84,6 @@ inline D3DMATRIX Multiply(const D3DMATRIX& a, const D3DMATRIX& b) {
 inline void Transform(const D3DMATRIX& m, const float in[4], float out[4]) {
     for (int c = 0; c < 4; ++c)
         out[c] = in[0] * m.m[0][c] + in[1] * m.m[1][c] + in[2] * m.m[2][c] + in[3] * m.m[3][c];
-}
-
-// Left-handed perspective: x and y scaled by xs and ys, depth 0 at zn and 1 at zf, w = z.
-inline D3DMATRIX PerspectiveLH(float xs, float ys, float zn, float zf) {
-    D3DMATRIX m{};
-    m.m[0][0] = xs;
-    m.m[1][1] = ys;
-    m.m[2][2] = zf / (zf - zn);
-    m.m[2][3] = 1.0f;
-    m.m[3][2] = -zn * zf / (zf - zn);
-    return m;
 }
 
 // Where the centre of pixel (x, y) lies in clip space: the platform puts pixel centres on
@@ -165,78 +116,10 @@ struct NormalVertex {  // XYZ | NORMAL
 };
 constexpr DWORD kNormalFvf = D3DFVF_XYZ | D3DFVF_NORMAL;
 
-class CFixedFunctionTest : public ::testing::Test {
+class CFixedFunctionTest : public d3d9fixture::CD3D9TestFixture {
 protected:
-    static void SetUpTestSuite() {
-        static const bool registered = [] {
-            WNDCLASSA windowClass{};
-            windowClass.style = CS_OWNDC;
-            windowClass.lpfnWndProc = &WindowProc;
-            windowClass.lpszClassName = "FixedFunctionTestClass";
-            return RegisterClassA(&windowClass) != 0;
-        }();
-        ASSERT_TRUE(registered);
-    }
-
-    void SetUp() override {
-        m_window = CreateWindowExA(0, "FixedFunctionTestClass", "fixed function", WS_CAPTION | WS_SYSMENU, 0, 0, kSize,
-                                   kSize, nullptr, nullptr, nullptr, nullptr);
-        ASSERT_NE(m_window, nullptr);
-        m_d3d = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(m_d3d, nullptr);
-        D3DPRESENT_PARAMETERS parameters = WindowedPresentParameters(m_window, kSize, kSize, D3DFMT_A8R8G8B8);
-        ASSERT_EQ(m_d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, m_window, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                      &parameters, &m_device),
-                  D3D_OK);
-        ASSERT_NE(m_device, nullptr);
-    }
-
-    void TearDown() override {
-        for (IDirect3DTexture9* texture : m_textures)
-            texture->Release();
-        m_textures.clear();
-        if (m_device)
-            m_device->Release();
-        if (m_d3d)
-            m_d3d->Release();
-        if (m_window)
-            DestroyWindow(m_window);
-    }
-
-    // --- Resources ---
-
-    IDirect3DTexture9* CreateTexture(UINT width, UINT height, UINT levels, D3DFORMAT format = D3DFMT_A8R8G8B8) {
-        IDirect3DTexture9* texture = nullptr;
-        EXPECT_EQ(m_device->CreateTexture(width, height, levels, 0, format, D3DPOOL_MANAGED, &texture, nullptr),
-                  D3D_OK);
-        if (texture)
-            m_textures.push_back(texture);
-        return texture;
-    }
-
-    // Writes 0xAARRGGBB texels row by row; a single texel fills the whole level.
-    static void FillLevel(IDirect3DTexture9* texture, UINT level, const std::vector<D3DCOLOR>& texels) {
-        ASSERT_NE(texture, nullptr);
-        D3DSURFACE_DESC desc{};
-        ASSERT_EQ(texture->GetLevelDesc(level, &desc), D3D_OK);
-        ASSERT_TRUE(texels.size() == 1 || texels.size() == size_t{desc.Width} * desc.Height);
-        D3DLOCKED_RECT locked{};
-        ASSERT_EQ(texture->LockRect(level, &locked, nullptr, 0), D3D_OK);
-        for (UINT y = 0; y < desc.Height; ++y) {
-            auto* row = static_cast<uint8_t*>(locked.pBits) + static_cast<ptrdiff_t>(y) * locked.Pitch;
-            for (UINT x = 0; x < desc.Width; ++x) {
-                const D3DCOLOR texel = texels.size() == 1 ? texels[0] : texels[size_t{y} * desc.Width + x];
-                memcpy(row + size_t{x} * 4, &texel, 4);
-            }
-        }
-        ASSERT_EQ(texture->UnlockRect(level), D3D_OK);
-    }
-
-    IDirect3DTexture9* SolidTexture(D3DCOLOR color) {
-        IDirect3DTexture9* texture = CreateTexture(1, 1, 1);
-        FillLevel(texture, 0, {color});
-        return texture;
-    }
+    // The back buffer keeps alpha, so blending and the alpha channel can be read back.
+    CFixedFunctionTest() : CD3D9TestFixture("fixed function", D3DFMT_A8R8G8B8) {}
 
     // A texture of width x height texels in the given colours, rows first.
     IDirect3DTexture9* TexelTexture(UINT width, UINT height, const std::vector<D3DCOLOR>& texels) {
@@ -247,16 +130,10 @@ protected:
 
     // --- States ---
 
-    void SetRender(D3DRENDERSTATETYPE state, DWORD value) { EXPECT_EQ(m_device->SetRenderState(state, value), D3D_OK); }
-
     void SetRenderFloat(D3DRENDERSTATETYPE state, float value) {
         DWORD bits;
         memcpy(&bits, &value, sizeof bits);
         SetRender(state, bits);
-    }
-
-    void SetStage(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
-        EXPECT_EQ(m_device->SetTextureStageState(stage, type, value), D3D_OK);
     }
 
     void SetStageFloat(DWORD stage, D3DTEXTURESTAGESTATETYPE type, float value) {
@@ -279,37 +156,13 @@ protected:
         SetStage(stage, D3DTSS_ALPHAARG0, arg0);
     }
 
-    void SetSampler(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) {
-        EXPECT_EQ(m_device->SetSamplerState(sampler, type, value), D3D_OK);
-    }
-
     void SetSamplerFloat(DWORD sampler, D3DSAMPLERSTATETYPE type, float value) {
         DWORD bits;
         memcpy(&bits, &value, sizeof bits);
         SetSampler(sampler, type, bits);
     }
 
-    void SetTransforms(const D3DMATRIX& world, const D3DMATRIX& view, const D3DMATRIX& projection) {
-        EXPECT_EQ(m_device->SetTransform(D3DTS_WORLD, &world), D3D_OK);
-        EXPECT_EQ(m_device->SetTransform(D3DTS_VIEW, &view), D3D_OK);
-        EXPECT_EQ(m_device->SetTransform(D3DTS_PROJECTION, &projection), D3D_OK);
-    }
-
-    // --- Frames and drawing ---
-
-    void BeginFrame(D3DCOLOR clear = kBackground) {
-        ASSERT_EQ(m_device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, clear, 1.0f, 0),
-                  D3D_OK);
-        ASSERT_EQ(m_device->BeginScene(), D3D_OK);
-    }
-
-    void EndFrame() { ASSERT_EQ(m_device->EndScene(), D3D_OK); }
-
-    template <typename Vertex>
-    void Draw(D3DPRIMITIVETYPE type, UINT primitives, DWORD fvf, const std::vector<Vertex>& vertices) {
-        EXPECT_EQ(m_device->SetFVF(fvf), D3D_OK);
-        EXPECT_EQ(m_device->DrawPrimitiveUP(type, primitives, vertices.data(), sizeof(Vertex)), D3D_OK);
-    }
+    // --- Drawing ---
 
     // The screen rectangle [left, right) x [top, bottom) as a clockwise strip, with the same
     // diffuse and specular colours at every corner and the four coordinate sets running
@@ -332,29 +185,6 @@ protected:
 
     void DrawFullScreen(D3DCOLOR diffuse, D3DCOLOR specular = 0) {
         DrawScreenQuad(0.0f, 0.0f, kSize, kSize, diffuse, specular);
-    }
-
-    std::vector<uint32_t> Pixels() {
-        std::vector<uint32_t> pixels;
-        int width = 0;
-        int height = 0;
-        EXPECT_TRUE(winapi::d3d::ReadBackBuffer(m_device, &pixels, &width, &height));
-        EXPECT_EQ(width, kSize);
-        EXPECT_EQ(height, kSize);
-        pixels.resize(static_cast<size_t>(kSize) * kSize, 0);
-        return pixels;
-    }
-
-    D3DCOLOR Pixel(int x, int y) { return Pixels()[static_cast<size_t>(y) * kSize + static_cast<size_t>(x)]; }
-
-    HWND m_window = nullptr;
-    IDirect3D9* m_d3d = nullptr;
-    IDirect3DDevice9* m_device = nullptr;
-    std::vector<IDirect3DTexture9*> m_textures;
-
-private:
-    static LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        return DefWindowProcA(window, message, wParam, lParam);
     }
 };
 
