@@ -10,10 +10,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "tests/support/D3D9Windowed.h"
-#include "winapi/D3D9.h"
-#include "winapi/D3D9Layer.h"
-#include "winapi/WinWindow.h"
+#include "bench/D3D9Windowed.h"
+#include "winapi/d3d9/D3D9.h"
+#include "winapi/d3d9/D3D9TestHooks.h"
+#include "winapi/window/WinWindow.h"
 
 namespace {
 

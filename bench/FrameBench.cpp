@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "engine/core/BaseGame.h"
+#include "engine/core/frame/BaseGame.h"
 #include "engine/graphics/RenderCodes.h"
 #include "engine/graphics/RenderDevice.h"
 #include "engine/graphics/RenderDeviceDX9.h"

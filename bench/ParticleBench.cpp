@@ -8,11 +8,11 @@
 #include <numbers>
 
 #include "bench/BenchDevice.h"
+#include "bench/GameCamera.h"
 #include "engine/graphics/Camera.h"
 #include "engine/graphics/ParticleConeEmitter.h"
 #include "engine/graphics/ParticleGravityModifier.h"
 #include "engine/graphics/RenderDeviceDX9.h"
-#include "tests/support/GameCamera.h"
 
 namespace {
 

@@ -24,9 +24,13 @@ if(BRENLOW_FUZZ)
   target_link_options(brenlow_options INTERFACE -fsanitize=address,undefined)
 endif()
 
-# brenlow_library(<name> SOURCES ... [DEPENDS ...]): a static library of one source folder.
+# brenlow_library(<name> SOURCES ... [PUBLIC ...] [PRIVATE ...]): a static library of one
+# source folder. PUBLIC: what its headers expose; PRIVATE: what only its sources use.
 function(brenlow_library name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;PUBLIC;PRIVATE" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
-  target_link_libraries(${name} PUBLIC brenlow_options ${ARG_DEPENDS})
+  target_link_libraries(${name} PUBLIC brenlow_options ${ARG_PUBLIC})
+  if(ARG_PRIVATE)
+    target_link_libraries(${name} PRIVATE ${ARG_PRIVATE})
+  endif()
 endfunction()

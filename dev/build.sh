@@ -4,5 +4,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 folder=$1
 shift
-cmake -S . -B "$folder" -G Ninja -DBRENLOW_WERROR=ON "$@" >/dev/null
+cmake -S . -B "$folder" -G Ninja -DBRENLOW_WERROR=ON "$@" | { grep -v "^-- " || true; }
 cmake --build "$folder"

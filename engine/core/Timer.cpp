@@ -1,6 +1,6 @@
 #include "engine/core/Timer.h"
 
-#include "winapi/WinTimer.h"
+#include "winapi/base/WinTimer.h"
 
 CTimer::CTimer() {
     LARGE_INTEGER frequency;

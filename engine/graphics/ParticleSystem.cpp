@@ -4,12 +4,12 @@
 #include <new>
 
 #include "engine/core/Matrix.h"
+#include "engine/core/Random.h"
 #include "engine/graphics/Camera.h"
 #include "engine/graphics/ParticleModifier.h"
 #include "engine/graphics/QuaternionOps.h"
 #include "engine/graphics/RenderDevice.h"
 #include "engine/graphics/VertexBuffer.h"
-#include "winapi/WinRandom.h"
 
 namespace {
 
@@ -62,9 +62,9 @@ int CParticleSystem::Init(uint32_t capacity, uint32_t seed) {
     if (!m_pParticles)
         return 0;
     m_nCapacity = capacity;
-    winapi::srand(seed);
+    SeedRandomNumbers(seed);
     for (float& value : m_fRandom)
-        value = static_cast<float>(winapi::rand()) / static_cast<float>(winapi::kRandMax);
+        value = static_cast<float>(NextRandomNumber()) / static_cast<float>(kRandomMax);
     m_nRandomIndex = 0;
     return 1;
 }

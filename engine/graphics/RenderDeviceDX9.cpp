@@ -134,8 +134,7 @@ int CRenderDeviceDX9::BuildPresentParameters(uint32_t width, uint32_t height, ui
     D3DPRESENT_PARAMETERS& p = m_PresentParameters;
     p = D3DPRESENT_PARAMETERS{};
     p.Windowed = bFullscreen ? FALSE : TRUE;
-    D3DMULTISAMPLE_TYPE multisampleType =
-        static_cast<D3DMULTISAMPLE_TYPE>(multisample <= 16 ? dx9tables::kMultisample[multisample] : 0);
+    D3DMULTISAMPLE_TYPE multisampleType = dx9tables::MultisampleType(multisample);
     if (p.Windowed) {
         D3DDISPLAYMODE desktop;
         if (FAILED(m_pD3D->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &desktop)))
@@ -156,7 +155,7 @@ int CRenderDeviceDX9::BuildPresentParameters(uint32_t width, uint32_t height, ui
         }
         p.BackBufferWidth = mode->nWidth;
         p.BackBufferHeight = mode->nHeight;
-        p.BackBufferFormat = static_cast<D3DFORMAT>(dx9tables::kPixelFormats[mode->nFormat]);
+        p.BackBufferFormat = dx9tables::kPixelFormats[mode->nFormat];
     }
     p.BackBufferCount = 1;
     if (FAILED(m_pD3D->CheckDeviceMultiSampleType(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, p.BackBufferFormat, p.Windowed,
@@ -315,7 +314,7 @@ int CRenderDeviceDX9::SetRenderState(uint32_t state, uint32_t value) {
     uint32_t mapped;
     if (!dx9tables::MapRenderStateValue(state, value, &mapped))
         return 1;
-    m_pDevice->SetRenderState(static_cast<D3DRENDERSTATETYPE>(dx9tables::kRenderStates[state]), mapped);
+    m_pDevice->SetRenderState(dx9tables::kRenderStates[state], mapped);
     return 1;
 }
 
@@ -385,7 +384,7 @@ int CRenderDeviceDX9::SetLight(uint32_t index, const CLight* light) {
     if (m_pDevice) {
         D3DLIGHT9 d3dLight;
         memcpy(&d3dLight, light, sizeof d3dLight);
-        d3dLight.Type = static_cast<D3DLIGHTTYPE>(dx9tables::kLightTypes[light->nType]);
+        d3dLight.Type = dx9tables::kLightTypes[light->nType];
         m_pDevice->SetLight(index, &d3dLight);
     }
     return 1;

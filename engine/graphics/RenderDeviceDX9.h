@@ -8,7 +8,7 @@
 
 #include "engine/graphics/RenderDevice.h"
 #include "engine/graphics/RendererResource.h"
-#include "winapi/D3D9.h"
+#include "winapi/d3d9/D3D9.h"
 
 class CRenderDeviceDX9 : public CRenderDevice {
     DECLARE_RUNTIME_CLASS(CRenderDeviceDX9)

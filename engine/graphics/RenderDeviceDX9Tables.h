@@ -1,16 +1,22 @@
 // The tables from the engine's codes to Direct3D 9 values (the index is the engine code).
 #pragma once
 
+#include <array>
 #include <cstdint>
+
+#include "engine/graphics/RenderCodes.h"
+#include "winapi/d3d9/D3D9.h"
 
 namespace dx9tables {
 
-extern const uint32_t kPixelFormats[34];
-extern const uint32_t kPrimitiveTypes[6];
-extern const uint32_t kRenderStates[68];
-extern const uint32_t kPools[4];
-extern const uint32_t kLightTypes[3];
-extern const uint32_t kMultisample[17];
+extern const std::array<D3DFORMAT, kFormatCount> kPixelFormats;
+extern const std::array<D3DPRIMITIVETYPE, kPrimitiveTriangleFan + 1> kPrimitiveTypes;
+extern const std::array<D3DRENDERSTATETYPE, kRenderStateCount> kRenderStates;
+extern const std::array<D3DPOOL, kPoolScratch + 1> kPools;
+extern const std::array<D3DLIGHTTYPE, kLightDirectional + 1> kLightTypes;
+
+// The multisample type for a sample count; none past the largest count Direct3D knows.
+D3DMULTISAMPLE_TYPE MultisampleType(uint32_t samples);
 
 // A render-state value through its state's value family; false for a value outside the
 // family (the state is then left alone).

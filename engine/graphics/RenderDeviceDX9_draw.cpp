@@ -154,7 +154,7 @@ int CRenderDeviceDX9::DrawIndexedPrimitive(uint32_t type, int baseVertex, uint32
                                            uint32_t startIndex, uint32_t primitiveCount) {
     if (!m_pDevice || type > kPrimitiveTriangleFan)
         return 0;
-    return SUCCEEDED(m_pDevice->DrawIndexedPrimitive(static_cast<D3DPRIMITIVETYPE>(dx9tables::kPrimitiveTypes[type]),
+    return SUCCEEDED(m_pDevice->DrawIndexedPrimitive(dx9tables::kPrimitiveTypes[type],
                                                      baseVertex, minIndex, vertexCount, startIndex, primitiveCount))
                ? 1
                : 0;
@@ -163,7 +163,7 @@ int CRenderDeviceDX9::DrawIndexedPrimitive(uint32_t type, int baseVertex, uint32
 int CRenderDeviceDX9::DrawPrimitive(uint32_t type, uint32_t startVertex, uint32_t primitiveCount) {
     if (!m_pDevice || type > kPrimitiveTriangleFan)
         return 0;
-    return SUCCEEDED(m_pDevice->DrawPrimitive(static_cast<D3DPRIMITIVETYPE>(dx9tables::kPrimitiveTypes[type]),
+    return SUCCEEDED(m_pDevice->DrawPrimitive(dx9tables::kPrimitiveTypes[type],
                                               startVertex, primitiveCount))
                ? 1
                : 0;

@@ -167,7 +167,7 @@ uint32_t CRenderDeviceDX9::CreateVertexBuffer(uint32_t byteSize, uint32_t usage,
         return 0;
     IDirect3DVertexBuffer9* buffer = nullptr;
     if (FAILED(m_pDevice->CreateVertexBuffer(byteSize, usage, vertexFormat,
-                                             static_cast<D3DPOOL>(dx9tables::kPools[pool]), &buffer, nullptr)))
+                                             dx9tables::kPools[pool], &buffer, nullptr)))
         return 0;
     return EnterRecord(m_pVertexBuffers, m_pFreeVertexSlots, BufferRecord{buffer, owner});
 }
@@ -206,8 +206,8 @@ uint32_t CRenderDeviceDX9::CreateIndexBuffer(uint32_t byteSize, uint32_t usage, 
         indexFormat >= kFormatCount)
         return 0;
     IDirect3DIndexBuffer9* buffer = nullptr;
-    if (FAILED(m_pDevice->CreateIndexBuffer(byteSize, usage, static_cast<D3DFORMAT>(dx9tables::kPixelFormats[indexFormat]),
-                                            static_cast<D3DPOOL>(dx9tables::kPools[pool]), &buffer, nullptr)))
+    if (FAILED(m_pDevice->CreateIndexBuffer(byteSize, usage, dx9tables::kPixelFormats[indexFormat],
+                                            dx9tables::kPools[pool], &buffer, nullptr)))
         return 0;
     return EnterRecord(m_pIndexBuffers, m_pFreeIndexSlots, BufferRecord{buffer, owner});
 }

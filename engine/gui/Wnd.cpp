@@ -1,6 +1,6 @@
 #include "engine/gui/Wnd.h"
 
-#include "engine/core/BaseGame.h"
+#include "engine/core/frame/BaseGame.h"
 #include "engine/platform/InputDevice.h"
 
 CWnd* g_pFocusWindow = nullptr;

@@ -5,7 +5,7 @@
 
 #include "engine/core/Class.h"
 #include "engine/core/EventList.h"
-#include "winapi/WinTypes.h"
+#include "winapi/base/WinTypes.h"
 
 class CLogFile;
 class CViewport;

@@ -5,7 +5,7 @@
 
 #include "engine/core/LogFile.h"
 #include "engine/platform/Viewport.h"
-#include "winapi/WinWindow.h"
+#include "winapi/window/WinWindow.h"
 
 int CInputDeviceDX::s_bAcquired = 0;
 

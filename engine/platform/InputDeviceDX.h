@@ -4,7 +4,7 @@
 #pragma once
 
 #include "engine/platform/InputDevice.h"
-#include "winapi/DInput.h"
+#include "winapi/window/DInput.h"
 
 class CInputDeviceDX : public CInputDevice {
     DECLARE_RUNTIME_CLASS(CInputDeviceDX)

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "engine/core/Class.h"
-#include "winapi/WinWindow.h"
+#include "winapi/base/WinTypes.h"
 
 class CViewport : public CObject {
     DECLARE_ABSTRACT_RUNTIME_CLASS(CViewport)

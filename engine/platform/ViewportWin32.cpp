@@ -1,5 +1,7 @@
 #include "engine/platform/ViewportWin32.h"
 
+#include "winapi/window/WinWindow.h"
+
 namespace {
 
 const char kWindowClassName[] = "WndClassName";

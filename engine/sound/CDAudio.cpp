@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "engine/platform/Viewport.h"
-#include "winapi/WinMm.h"
+#include "winapi/mm/WinMm.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // of every system mixer.
 #pragma once
 
-#include "winapi/WinTypes.h"
+#include "winapi/base/WinTypes.h"
 
 class CViewport;
 

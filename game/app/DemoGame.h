@@ -3,7 +3,7 @@
 // ends it.
 #pragma once
 
-#include "engine/core/BaseGame.h"
+#include "engine/core/frame/BaseGame.h"
 
 class CDemoGame : public CBaseGame {
 public:

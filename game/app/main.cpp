@@ -5,14 +5,15 @@
 #include <unistd.h>
 
 #include "engine/core/CoreClasses.h"
+#include "engine/core/frame/FrameClasses.h"
 #include "engine/graphics/GraphicsClasses.h"
 #include "engine/gui/GuiClasses.h"
 #include "engine/platform/PlatformClasses.h"
 #include "engine/sound/SoundClasses.h"
 #include "game/app/DemoGame.h"
 #include "game/app/ProgramIcon.h"
-#include "winapi/WinLayer.h"
-#include "winapi/WinWindow.h"
+#include "winapi/window/WinLayer.h"
+#include "winapi/window/WinWindow.h"
 
 int main(int argc, char** argv) {
     if (argc > 1 && chdir(argv[1]) != 0) {
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
     RegisterGraphicsClasses();
     RegisterSoundClasses();
     RegisterGuiClasses();
+    RegisterFrameClasses();
     RegisterProgramIcon();
 
     printf("brenlow: the game itself is not built yet; this runs the engine's frame on the system\n"

@@ -14,10 +14,6 @@ dGeomID CreateShapeHolder(dSpaceID space, dGeomID shape) {
     return holder;
 }
 
-dGeomID GetHeldShape(dGeomID holder) {
-    return dGeomTransformGetGeom(holder);
-}
-
 }  // namespace physics
 
 #pragma GCC diagnostic pop

@@ -9,7 +9,5 @@ namespace physics {
 // A transform in the space holding the shape (which must be in no space); destroying the
 // transform destroys the shape with it.
 dGeomID CreateShapeHolder(dSpaceID space, dGeomID shape);
-// The shape a transform holds.
-dGeomID GetHeldShape(dGeomID holder);
 
 }  // namespace physics

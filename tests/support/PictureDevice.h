@@ -10,7 +10,7 @@
 #include "engine/graphics/RenderDeviceDX9.h"
 #include "engine/platform/ViewportWin32.h"
 #include "tests/support/PngWriter.h"
-#include "winapi/D3D9Layer.h"
+#include "winapi/d3d9/D3D9TestHooks.h"
 
 class CPictureDevice {
 public:

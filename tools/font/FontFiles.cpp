@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "engine/core/AtomicFile.h"
-#include "winapi/Cp1252.h"
+#include "winapi/base/Cp1252.h"
 
 namespace {
 

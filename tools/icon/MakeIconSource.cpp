@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
 
     std::ostringstream source;
     source << "// Made by make_icon_source from " << argv[1] << "; edit that file, not this one.\n"
-           << "#include <cstdint>\n\n#include \"winapi/WinLayer.h\"\n\nnamespace {\nconst uint8_t kPixels[] = {";
+           << "#include <cstdint>\n\n#include \"winapi/window/WinLayer.h\"\n\nnamespace {\nconst uint8_t kPixels[] = {";
     for (size_t i = 0; i < icon.rgba.size(); ++i)
         source << (i % 16 ? " " : "\n    ") << static_cast<int>(icon.rgba[i]) << ",";
     source << "\n};\n}  // namespace\n\nvoid " << argv[4] << "() {\n    winapi::RegisterIconResource(" << argv[3]

@@ -5,7 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "winapi/WinTimer.h"
+#include "winapi/base/TimerTestHooks.h"
+#include "winapi/base/WinTimer.h"
 
 namespace {
 

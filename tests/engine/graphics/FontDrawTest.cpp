@@ -13,15 +13,15 @@
 #include <string>
 #include <vector>
 
+#include "bench/GameCamera.h"
 #include "engine/graphics/Camera.h"
 #include "engine/graphics/Font.h"
 #include "engine/graphics/RenderDeviceDX9.h"
 #include "engine/graphics/Texture2D.h"
 #include "engine/platform/ViewportWin32.h"
 #include "tests/engine/graphics/FontFixtures.h"
-#include "tests/support/GameCamera.h"
 #include "tests/support/PixelFrame.h"
-#include "winapi/D3D9Layer.h"
+#include "winapi/d3d9/D3D9TestHooks.h"
 
 namespace {
 

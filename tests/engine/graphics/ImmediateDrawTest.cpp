@@ -19,7 +19,7 @@
 #include "engine/platform/ViewportWin32.h"
 #include "tests/support/MatrixBuilders.h"
 #include "tests/support/PixelFrame.h"
-#include "winapi/D3D9Layer.h"
+#include "winapi/d3d9/D3D9TestHooks.h"
 
 namespace {
 

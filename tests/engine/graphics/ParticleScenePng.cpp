@@ -8,6 +8,7 @@
 #include <numbers>
 #include <vector>
 
+#include "bench/GameCamera.h"
 #include "engine/graphics/Camera.h"
 #include "engine/graphics/ParticleConeEmitter.h"
 #include "engine/graphics/ParticleEmitter.h"
@@ -15,7 +16,6 @@
 #include "engine/graphics/Polyline.h"
 #include "engine/graphics/RenderDeviceDX9.h"
 #include "engine/graphics/Texture2D.h"
-#include "tests/support/GameCamera.h"
 #include "tests/support/PictureDevice.h"
 
 namespace {

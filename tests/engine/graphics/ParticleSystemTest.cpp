@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "engine/core/Matrix.h"
+#include "engine/core/Random.h"
 #include "engine/graphics/Camera.h"
 #include "engine/graphics/ParticleConeEmitter.h"
 #include "engine/graphics/ParticleEmitter.h"
@@ -23,7 +24,6 @@
 #include "engine/graphics/QuaternionOps.h"
 #include "engine/graphics/VertexBuffer.h"
 #include "tests/support/RecordingRenderDevice.h"
-#include "winapi/WinRandom.h"
 
 namespace {
 
@@ -85,7 +85,7 @@ class ParticleSystemTest : public ::testing::Test {
 protected:
     // Other users of the generator expect the start-up seed.
     void TearDown() override {
-        winapi::srand(1);
+        SeedRandomNumbers(1);
         g_nColorByteOrder = 0;
     }
 
@@ -197,7 +197,7 @@ TEST_F(ParticleSystemTest, InitResetsTheSystemAndFillsTheTableFromTheSeed) {
         uint32_t x = seed;
         for (int i = 0; i < 1025; ++i)
             x = x * 214013u + 2531011u;
-        EXPECT_EQ(winapi::rand(), static_cast<int>((x >> 16) & 0x7FFF));
+        EXPECT_EQ(NextRandomNumber(), static_cast<int>((x >> 16) & 0x7FFF));
     }
 }
 
@@ -359,7 +359,7 @@ TEST_F(ParticleSystemTest, TheSameSeedAndStepsGiveTheSameParticles) {
         system->AttachModifier(&gravity);
         // The process's generator is used by others between the steps; the system does not care.
         for (int i = 0; i < steps; ++i) {
-            winapi::rand();
+            NextRandomNumber();
             StepTimes(system.get(), 1, 0.01);
         }
         std::vector<uint8_t> bytes(sizeof(CParticle) * system->m_nLive);

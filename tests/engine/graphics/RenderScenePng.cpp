@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/GameCamera.h"
 #include "engine/graphics/Camera.h"
 #include "engine/graphics/RenderDeviceDX9.h"
 #include "engine/graphics/Texture2D.h"
-#include "tests/support/GameCamera.h"
 #include "tests/support/PictureDevice.h"
 
 namespace {

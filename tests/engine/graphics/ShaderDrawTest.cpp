@@ -18,7 +18,7 @@
 #include "tests/engine/graphics/ShaderSceneFixture.h"
 #include "tests/support/PixelFrame.h"
 #include "tests/support/TempDir.h"
-#include "winapi/D3D9.h"
+#include "winapi/d3d9/D3D9.h"
 
 namespace {
 

@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "bench/GameCamera.h"
 #include "engine/core/Matrix.h"
 #include "engine/graphics/Model.h"
 #include "engine/graphics/ShadowVolume.h"
-#include "tests/support/GameCamera.h"
 #include "tests/support/TempDir.h"
 #include "tools/model/ModelBuilder.h"
-#include "winapi/D3D9Layer.h"
+#include "winapi/d3d9/D3D9TestHooks.h"
 
 bool WriteTgaWithConvert(const std::string& path, int width, int height,
                          const std::function<uint32_t(int x, int y)>& texel, std::string* diagnostics) {

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/core/BaseGame.h"
+#include "engine/core/frame/BaseGame.h"
 #include "engine/gui/GuiClasses.h"
 #include "engine/platform/InputDevice.h"
 

@@ -16,9 +16,10 @@
 #include "engine/platform/PlatformClasses.h"
 #include "engine/platform/ViewportWin32.h"
 #include "tests/support/TempDir.h"
-#include "winapi/DInput.h"
-#include "winapi/WinLayer.h"
-#include "winapi/WinWindow.h"
+#include "winapi/window/DInput.h"
+#include "winapi/window/WinLayer.h"
+#include "winapi/window/WinWindow.h"
+#include "winapi/window/WindowTestHooks.h"
 
 namespace {
 

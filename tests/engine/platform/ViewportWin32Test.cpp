@@ -11,8 +11,9 @@
 #include "engine/core/CoreClasses.h"
 #include "engine/platform/InputDevice.h"
 #include "engine/platform/PlatformClasses.h"
-#include "winapi/WinLayer.h"
-#include "winapi/WinWindow.h"
+#include "winapi/window/WinLayer.h"
+#include "winapi/window/WinWindow.h"
+#include "winapi/window/WindowTestHooks.h"
 
 namespace {
 

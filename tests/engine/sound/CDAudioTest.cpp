@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "engine/platform/ViewportWin32.h"
-#include "winapi/WinMm.h"
+#include "winapi/mm/MmTestHooks.h"
+#include "winapi/mm/WinMm.h"
 
 namespace {
 

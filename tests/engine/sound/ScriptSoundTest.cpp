@@ -445,8 +445,10 @@ TEST_F(ScriptSoundTest, StopEndsOneVoiceOrEveryVoiceOfTheSound) {
     const int buzzVoice = buzz->Play(kAnyVoice, 0);
     ASSERT_EQ(PlayingVoices(), 4);
 
+    EXPECT_NE(hum->IsVoicePlaying(humSecond), 0);
     hum->Stop(humSecond);
     EXPECT_EQ(m_device.IsPlaying(humSecond), 0);
+    EXPECT_EQ(hum->IsVoicePlaying(humSecond), 0);
     EXPECT_EQ(PlayingVoices(), 3);
 
     hum->Stop(-1);

@@ -7,12 +7,12 @@
 #include <numbers>
 #include <vector>
 
+#include "engine/core/Random.h"
 #include "engine/graphics/ParticleConeEmitter.h"
 #include "engine/graphics/ParticleEmitter.h"
 #include "engine/graphics/ParticleGravityModifier.h"
 #include "game/app/EmitterList.h"
 #include "game/app/NamedEntryList.h"
-#include "winapi/WinRandom.h"
 
 namespace {
 
@@ -118,7 +118,7 @@ TEST(NamedEntryListTest, AnEmptyNameMatchesEveryTagAndClearForgetsAll) {
 
 class EmitterListTest : public ::testing::Test {
 protected:
-    void TearDown() override { winapi::srand(1); }
+    void TearDown() override { SeedRandomNumbers(1); }
 
     std::vector<CEmitterEntry*> Entries() const {
         std::vector<CEmitterEntry*> entries;

@@ -194,6 +194,27 @@ TEST_F(PhysicsBodyTest, RebuildTurnsSceneryIntoAMovingBody) {
     EXPECT_EQ(PositionOf(body).y, 6.0f);
 }
 
+TEST_F(PhysicsBodyTest, DisabledShapesLetOtherBodiesThroughUntilEnabledAgain) {
+    const CMatrix floorPlace = At(0.0f, 0.0f);
+    CPhysicsBody* floor = m_world.AddBody(m_crate.get(), nullptr, 1, &floorPlace, -1, 0);
+    const CMatrix above = At(0.0f, 1.0f);
+    CPhysicsBody* ball = m_world.AddBody(m_ball.get(), nullptr, 0, &above, -1, 0);
+    StepFor(&m_world, 100);
+    // Resting on the crate: its top at 0.2, the ball's radius 0.2.
+    EXPECT_NEAR(PositionOf(ball).y, 0.4f, 0.02f);
+
+    floor->EnableGeoms(0);
+    StepFor(&m_world, 100);
+    // Through it and below its bottom.
+    EXPECT_LT(PositionOf(ball).y, -0.5f);
+
+    const CMatrix aboveAgain = At(0.0f, 1.0f);
+    ball->Rebuild(0, &aboveAgain);
+    floor->EnableGeoms(1);
+    StepFor(&m_world, 100);
+    EXPECT_NEAR(PositionOf(ball).y, 0.4f, 0.02f);
+}
+
 TEST_F(PhysicsBodyTest, PinsHoldTheBodyUntilReleased) {
     struct Case {
         const char* name;

@@ -15,7 +15,7 @@
 #include "engine/graphics/Texture2D.h"
 #include "engine/platform/ViewportWin32.h"
 #include "tools/model/ModelBuilder.h"
-#include "winapi/D3D9Layer.h"
+#include "winapi/d3d9/D3D9TestHooks.h"
 
 namespace {
 

@@ -1,0 +1,46 @@
+#include "tests/engine/core/frame/GameRoot.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include "engine/core/ScriptCipher.h"
+#include "engine/core/ValueScript.h"
+
+GameRoot::GameRoot() {
+    m_previous = std::filesystem::current_path().string();
+    std::filesystem::create_directories(m_dir.File("scripts/config"));
+    if (chdir(m_dir.Path().c_str()) != 0) {
+        perror("chdir");
+        abort();
+    }
+}
+
+GameRoot::~GameRoot() {
+    if (chdir(m_previous.c_str()) != 0)
+        perror("chdir");
+}
+
+std::string ScriptText(const char* block, const std::vector<const char*>& lines) {
+    std::string text = NewScriptText() + "[" + block + "]\r\n";
+    for (const char* line : lines)
+        text += std::string(line) + "\r\n";
+    return text + "\r\n";
+}
+
+std::string NewScriptText() {
+    return CValueScript::kNewFileText;
+}
+
+void WriteUnreadableScript(const std::string& path, const char* key) {
+    const int keyLength = static_cast<int>(strlen(key));
+    std::vector<uint8_t> bytes(static_cast<size_t>(keyLength));
+    CScriptCipher cipher;
+    const int written = cipher.Transform(CScriptCipher::kEncipher, nullptr, 0, bytes.data(), key, keyLength);
+    bytes.resize(static_cast<size_t>(written));
+    WriteBytes(path, bytes.data(), bytes.size());
+}
