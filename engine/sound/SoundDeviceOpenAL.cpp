@@ -180,7 +180,8 @@ uint32_t CSoundDeviceOpenAL::FillChunk(Voice* voice, uint32_t size, bool* ended)
 int CSoundDeviceOpenAL::PrepareVoice(CSound* sound, int bStream, int voice, int bLoop) {
     if (!sound || m_Voices.empty())
         return -1;
-    if (voice == kAnyVoice) {
+    const bool anyVoice = voice == kAnyVoice;
+    if (anyVoice) {
         voice = -1;
         for (int i = 0; i < static_cast<int>(m_Voices.size()); ++i) {
             if (!IsPlaying(i) && !m_Voices[static_cast<size_t>(i)].bStreaming) {
@@ -194,7 +195,9 @@ int CSoundDeviceOpenAL::PrepareVoice(CSound* sound, int bStream, int voice, int 
     Voice* record = VoiceAt(voice);
     if (!record)
         return -1;
-    if (record->pSound == sound && !record->bStreaming)
+    // A whole sound asked again on the voice that holds it plays the upload it has; a voice
+    // found free, or one asked to stream, is prepared anew.
+    if (!anyVoice && !bStream && record->pSound == sound && !record->bStreaming)
         return voice;
     ALenum format;
     if (!AlFormat(sound->GetFormat(), &format))

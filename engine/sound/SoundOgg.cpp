@@ -101,9 +101,22 @@ int CSoundOgg::SetupHeadersDecodable() {
     return SeekCallback(m_pSource, resume, SEEK_SET) == 0 && decodable;
 }
 
-// Opens the decoder on the prepared source; a stream it does not recognise, a setup header
-// libvorbis cannot decode audio with, more than two channels or a size beyond what the sound
-// can count leave everything closed.
+// The sound has one format: a chain whose links differ in channels or rate would deliver
+// samples under another link's label.
+int CSoundOgg::LinksShareOneFormat() const {
+    const vorbis_info* first = ov_info(m_pDecoder, 0);
+    const long links = ov_streams(m_pDecoder);
+    for (long link = 1; first && link < links; ++link) {
+        const vorbis_info* info = ov_info(m_pDecoder, static_cast<int>(link));
+        if (!info || info->channels != first->channels || info->rate != first->rate)
+            return 0;
+    }
+    return first != nullptr;
+}
+
+// Opens the decoder on the prepared source; a stream it does not recognise, links of
+// different formats, a setup header libvorbis cannot decode audio with, more than two
+// channels or a size beyond what the sound can count leave everything closed.
 int CSoundOgg::StartDecoder() {
     m_pDecoder = new OggVorbis_File;
     const ov_callbacks callbacks = {&CSoundOgg::ReadCallback, &CSoundOgg::SeekCallback, &CSoundOgg::CloseCallback,
@@ -115,9 +128,11 @@ int CSoundOgg::StartDecoder() {
         Close();
         return 0;
     }
-    const vorbis_info* info = ov_info(m_pDecoder, -1);
+    // The first link's format: the open may leave the decoder in a later link.
+    const vorbis_info* info = ov_info(m_pDecoder, 0);
     const int64_t samples = ov_pcm_total(m_pDecoder, -1);
-    if (!info || (info->channels != 1 && info->channels != 2) || info->rate <= 0 || samples < 0) {
+    if (!LinksShareOneFormat() || (info->channels != 1 && info->channels != 2) || info->rate <= 0 ||
+        samples < 0) {
         Close();
         return 0;
     }
@@ -126,7 +141,9 @@ int CSoundOgg::StartDecoder() {
         Close();
         return 0;
     }
-    if (!SetupHeadersDecodable()) {
+    // vorbisfile's open reads ahead, and may leave the decoder past a first link of one
+    // audio page: every decode starts at the first sample of the first link.
+    if (!SetupHeadersDecodable() || ov_raw_seek(m_pDecoder, 0) != 0) {
         Close();
         return 0;
     }

@@ -58,5 +58,6 @@ public:
 
 private:
     int StartDecoder();
+    int LinksShareOneFormat() const;
     int SetupHeadersDecodable();
 };

@@ -361,6 +361,44 @@ TEST_F(SoundDeviceOpenALTest, ReplayingASoundOnTheVoiceHoldingItReusesTheUpload)
                                                       C::ReadAt(0, kChunk), C::ReadAt(kChunk, kChunk)}));
 }
 
+TEST_F(SoundDeviceOpenALTest, PreparingAVoiceThatHoldsTheSoundWholeFollowsTheStreamingAsked) {
+    using C = CRecordingSound;
+    constexpr int kWholeSize = 3 * kChunk;
+    const std::vector<C::Call> streamed = {C::ReadAt(0, kChunk), C::ReadAt(kChunk, kChunk)};
+    const std::vector<C::Call> whole = {C::ReadAt(0, kWholeSize)};
+    const struct {
+        const char* name;
+        int voice;
+        int stream;
+        std::vector<C::Call> reads;  // what preparing the voice again reads
+    } rows[] = {
+        {"any voice, streamed", CSoundDevice::kAnyVoice, 1, streamed},
+        {"any voice, whole", CSoundDevice::kAnyVoice, 0, whole},
+        {"its own voice, streamed", 0, 1, streamed},
+        {"its own voice, whole: the upload is kept", 0, 0, {}},
+    };
+    std::vector<std::unique_ptr<CRecordingSound>> sounds;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        sounds.push_back(std::make_unique<CRecordingSound>(CSound::kStereo16, kStreamRate, kWholeSize));
+        CRecordingSound* sound = sounds.back().get();
+        // Voice 0 holds the sound whole and is not playing: the first voice free for any voice.
+        ASSERT_EQ(m_device.PrepareVoice(sound, 0, 0, 0), 0);
+        ASSERT_EQ(sound->Calls(), whole);
+        ASSERT_EQ(m_device.IsPlaying(0), 0);
+
+        ASSERT_EQ(m_device.PrepareVoice(sound, row.stream, row.voice, 0), 0);
+        EXPECT_EQ(std::vector<C::Call>(sound->Calls().begin() + 1, sound->Calls().end()), row.reads);
+        EXPECT_EQ(m_device.IsStreaming(0), row.stream);
+        EXPECT_EQ(m_device.GetVoiceSound(0), sound);
+        EXPECT_EQ(SourceInt(0, AL_BUFFERS_QUEUED), row.stream ? 2 : 0);
+        ALint size = -1;
+        alGetBufferi(m_device.m_Voices[0].nBuffer1, AL_SIZE, &size);
+        EXPECT_EQ(size, row.stream ? kChunk : kWholeSize);
+        EXPECT_EQ(alGetError(), AL_NO_ERROR);
+    }
+}
+
 TEST_F(SoundDeviceOpenALTest, AnyVoiceTakesTheFirstVoiceNeitherPlayingNorStreaming) {
     std::vector<std::unique_ptr<CRecordingSound>> sounds;
     for (int i = 0; i < 16; ++i) {

@@ -79,13 +79,27 @@ inline Bytes Concatenate(std::initializer_list<Bytes> parts) {
     return all;
 }
 
-// Two streams as a chain of two links. Links need serial numbers of their own, and oggenc
-// may pick the same twice: the second gets one made from the first's.
-inline Bytes Chain(const Bytes& first, Bytes second) {
-    const uint32_t serial = first[14] ^ 0x5A5A5A5Au;
-    for (const Page& page : Pages(second))
-        SetSerial(&second, page, serial);
-    return Concatenate({first, second});
+// Streams as the links of one chain. Links need serial numbers of their own, and oggenc
+// may pick the same twice: each link after the first gets one made from the first's.
+inline Bytes ChainOf(std::vector<Bytes> links) {
+    Bytes all;
+    uint32_t firstSerial = 0;
+    for (int i = 0; i < 4 && !links.empty(); ++i)
+        firstSerial |= static_cast<uint32_t>(links[0][14 + static_cast<size_t>(i)]) << (8 * i);
+    for (size_t link = 0; link < links.size(); ++link) {
+        Bytes& stream = links[link];
+        if (link > 0) {
+            const uint32_t serial = firstSerial ^ (0x5A5A5A5Au * static_cast<uint32_t>(link));
+            for (const Page& page : Pages(stream))
+                SetSerial(&stream, page, serial);
+        }
+        all.insert(all.end(), stream.begin(), stream.end());
+    }
+    return all;
+}
+
+inline Bytes Chain(const Bytes& first, const Bytes& second) {
+    return ChainOf({first, second});
 }
 
 // A folder per test for oggenc's files and edited ones.

@@ -245,24 +245,115 @@ TEST_F(SoundOggTest, OpeningAgainReplacesTheSoundAndCloseEmptiesIt) {
     }
 }
 
-TEST_F(SoundOggTest, ChainedStreamsOfOneFormatReadAsOne) {
-    std::string first, second;
-    Bytes rawFirst, rawSecond;
-    // The first link over several pages: vorbisfile 1.3.7 starts decoding a chain whose first
-    // link is a single audio page at the second link, as oggdec shows too.
-    ASSERT_TRUE(Encode({22050, 2, 16, 3.0, 440.0}, &first, &rawFirst));
-    ASSERT_TRUE(Encode({22050, 2, 16, 0.3, 660.0}, &second, &rawSecond));
-    const Bytes chained = Chain(ReadBytes(first), ReadBytes(second));
-    const std::string path = Write(chained);
-    const Bytes raw = Concatenate({rawFirst, rawSecond});
+// ---------------------------------------------------------------------------------------------
+// Chains: oggenc's files one after another, as `cat` joins them
+
+struct ChainCase {
+    const char* name;
+    std::vector<ToneFormat> links;
+    // A first link of one audio page is where vorbisfile's open leaves the decoder past it.
+    bool firstLinkOneAudioPage;
+};
+
+void PrintTo(const ChainCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class SoundOggChainTest : public SoundOggTest, public ::testing::WithParamInterface<ChainCase> {
+protected:
+    // Encodes every link; `linkRaws` gets oggdec's decoding of each link on its own.
+    bool EncodeLinks(const std::vector<ToneFormat>& tones, std::vector<Bytes>* links, std::vector<Bytes>* linkRaws) {
+        for (const ToneFormat& tone : tones) {
+            std::string path;
+            Bytes raw;
+            if (!Encode(tone, &path, &raw))
+                return false;
+            links->push_back(ReadBytes(path));
+            linkRaws->push_back(raw);
+        }
+        return true;
+    }
+};
+
+TEST_P(SoundOggChainTest, EveryLinkDecodesWholeFromTheFirstSampleOfTheFirstLink) {
+    const ChainCase& c = GetParam();
+    std::vector<Bytes> links, linkRaws;
+    ASSERT_TRUE(EncodeLinks(c.links, &links, &linkRaws));
+    const std::vector<Page> firstPages = Pages(links[0]);
+    ASSERT_EQ(firstPages.size() - FirstAudioPage(links[0], firstPages) == 1, c.firstLinkOneAudioPage);
+    const std::string path = Write(ChainOf(links));
+    Bytes raw;
+    std::vector<size_t> boundaries;
+    for (const Bytes& linkRaw : linkRaws) {
+        raw.insert(raw.end(), linkRaw.begin(), linkRaw.end());
+        boundaries.push_back(raw.size());
+    }
+    boundaries.pop_back();
     for (const int mode : kAllModes) {
         SCOPED_TRACE(ModeName(mode));
         CSoundOgg ogg;
         ASSERT_EQ(OpenIn(&ogg, mode, path), 1);
+        EXPECT_EQ(ogg.GetFormat(), c.links[0].channels == 1 ? CSound::kMono16 : CSound::kStereo16);
+        EXPECT_EQ(ogg.GetSampleRate(), c.links[0].sampleRate);
         EXPECT_EQ(ogg.GetDataSize(), static_cast<int>(raw.size()));
+        // Read straight after opening, so the decoder must already stand at the first sample.
+        EXPECT_EQ(ReadAll(&ogg), raw);
         EXPECT_EQ(ReadInChunks(&ogg, kChunk), raw);
-        EXPECT_EQ(ReadAt(&ogg, static_cast<int>(rawFirst.size()) - 8, 16),
-                  Slice(raw, rawFirst.size() - 8, 16));
+        ogg.Rewind();
+        EXPECT_EQ(ReadInChunks(&ogg, 1000), raw);
+        for (const size_t boundary : boundaries) {
+            SCOPED_TRACE("across the link boundary at " + std::to_string(boundary));
+            EXPECT_EQ(ReadAt(&ogg, static_cast<int>(boundary) - 8, 16), Slice(raw, boundary - 8, 16));
+        }
+    }
+    // Streamed straight after opening too, as the sound device does.
+    for (const int mode : kAllModes) {
+        SCOPED_TRACE(ModeName(mode) + std::string(", streamed"));
+        CSoundOgg ogg;
+        ASSERT_EQ(OpenIn(&ogg, mode, path), 1);
+        EXPECT_EQ(ReadInChunks(&ogg, kChunk), raw);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OggencLinks, SoundOggChainTest,
+    ::testing::Values(ChainCase{"long_then_short", {{22050, 2, 16, 3.0, 440.0}, {22050, 2, 16, 0.3, 660.0}}, false},
+                      ChainCase{"two_short", {{22050, 2, 16, 0.3, 440.0}, {22050, 2, 16, 0.3, 660.0}}, true},
+                      ChainCase{"short_then_long", {{44100, 2, 16, 0.2, 440.0}, {44100, 2, 16, 2.0, 550.0}}, true},
+                      ChainCase{"three_short",
+                                {{22050, 1, 16, 0.2, 440.0}, {22050, 1, 16, 0.1, 550.0}, {22050, 1, 16, 0.3, 660.0}},
+                                true},
+                      ChainCase{"three_short_8kHz",
+                                {{8000, 1, 16, 0.05, 440.0}, {8000, 1, 16, 0.2, 330.0}, {8000, 1, 16, 0.1, 660.0}},
+                                true}),
+    [](const ::testing::TestParamInfo<ChainCase>& info) { return std::string(info.param.name); });
+
+TEST_F(SoundOggTest, ChainsOfLinksInDifferentFormatsAreRefused) {
+    const ToneFormat mono8k = {8000, 1, 16, 0.2, 440.0};
+    const ToneFormat stereo48k = {48000, 2, 16, 0.2, 440.0};
+    const ToneFormat mono22k = {22050, 1, 16, 0.2, 440.0};
+    const ToneFormat stereo22k = {22050, 2, 16, 0.2, 440.0};
+    const ToneFormat mono44k = {44100, 1, 16, 0.2, 440.0};
+    const struct {
+        const char* name;
+        std::vector<ToneFormat> links;
+    } rows[] = {
+        {"mono 8 kHz, then stereo 48 kHz", {mono8k, stereo48k}},
+        {"stereo 48 kHz, then mono 8 kHz", {stereo48k, mono8k}},
+        {"channels alone differ", {mono22k, stereo22k}},
+        {"rate alone differs", {mono22k, mono44k}},
+        {"the last of three differs", {mono22k, mono22k, mono44k}},
+        {"the middle of three differs", {stereo22k, stereo48k, stereo22k}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<Bytes> links;
+        for (const ToneFormat& tone : row.links) {
+            const std::string path = m_dir.File("link" + std::to_string(m_nextFile++) + ".ogg");
+            ASSERT_TRUE(MakeToneOgg(path, tone)) << "sox and oggenc could not make " << path;
+            links.push_back(ReadBytes(path));
+        }
+        ExpectRefused(ChainOf(links));
     }
 }
 
