@@ -20,6 +20,11 @@ int main(int argc, char** argv) {
         fprintf(stderr, "brenlow: cannot enter the game root %s\n", argv[1]);
         return 1;
     }
+    // Without a display the program would run on a surface nobody sees.
+    if (!winapi::HasDisplay()) {
+        fprintf(stderr, "brenlow: no display\n");
+        return 1;
+    }
     RegisterCoreClasses();
     RegisterPlatformClasses();
     RegisterGraphicsClasses();
@@ -35,7 +40,7 @@ int main(int argc, char** argv) {
         CDemoGame game;
         result = game.Run(GetModuleHandleA(nullptr), nullptr, argc > 2 ? argv[2] : "");
         if (!result)
-            printf("brenlow: the frame stopped with a failure; see the log file in the game root\n");
+            fprintf(stderr, "brenlow: the frame stopped with a failure; see the log file in the game root\n");
     }
     winapi::ShutdownPlatform();
     return result ? 0 : 1;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "winapi/base/FailureReason.h"
 #include "winapi/d3d9/D3D9_local.h"
 #include "winapi/window/WinLayer.h"
 #include "winapi/window/WinWindow.h"
@@ -162,8 +163,10 @@ void CDevice::MakeCurrent() {
 
 bool CDevice::Start(D3DPRESENT_PARAMETERS* parameters) {
     m_Context = SDL_GL_CreateContext(m_pSdlWindow);
-    if (!m_Context)
+    if (!m_Context) {
+        winapi::SetFailureReason("OpenGL cannot start: %s", SDL_GetError());
         return false;
+    }
     g_pCurrentDevice = nullptr;
     MakeCurrent();
     // The layer needs OpenGL 4.5 (or its clip control) for the platform's depth range.
@@ -171,8 +174,10 @@ bool CDevice::Start(D3DPRESENT_PARAMETERS* parameters) {
     GLint minor = 0;
     glGetIntegerv(GL_MAJOR_VERSION, &major);
     glGetIntegerv(GL_MINOR_VERSION, &minor);
-    if (major < 4 || (major == 4 && minor < 5))
+    if (major < 4 || (major == 4 && minor < 5)) {
+        winapi::SetFailureReason("OpenGL 4.5 is needed; the driver offers %d.%d", major, minor);
         return false;
+    }
 
     glGenVertexArrays(1, &m_glVertexArray);
     glBindVertexArray(m_glVertexArray);
@@ -217,8 +222,18 @@ bool CDevice::BuildFramebuffer() {
     if (p.BackBufferCount == 0)
         p.BackBufferCount = 1;
     GLenum colorFormat;
-    if (p.BackBufferWidth == 0 || p.BackBufferHeight == 0 || !ColorBufferFormat(p.BackBufferFormat, &colorFormat))
+    if (p.BackBufferWidth == 0 || p.BackBufferHeight == 0 || !ColorBufferFormat(p.BackBufferFormat, &colorFormat)) {
+        winapi::SetFailureReason("no back buffer of %u x %u in format %u", p.BackBufferWidth, p.BackBufferHeight,
+                                 static_cast<unsigned>(p.BackBufferFormat));
         return false;
+    }
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &largest);
+    if (p.BackBufferWidth > static_cast<UINT>(largest) || p.BackBufferHeight > static_cast<UINT>(largest)) {
+        winapi::SetFailureReason("the back buffer cannot be %u x %u: OpenGL allows at most %d on a side",
+                                 p.BackBufferWidth, p.BackBufferHeight, largest);
+        return false;
+    }
 
     DestroyFramebuffer();
     glGenFramebuffers(1, &m_glFramebuffer);
@@ -239,7 +254,12 @@ bool CDevice::BuildFramebuffer() {
                               static_cast<GLsizei>(p.BackBufferHeight));
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, attachment, GL_RENDERBUFFER, m_glDepth);
     }
-    return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+    if (status != GL_FRAMEBUFFER_COMPLETE) {
+        winapi::SetFailureReason("OpenGL refused the back buffer (framebuffer status 0x%x)", status);
+        return false;
+    }
+    return true;
 }
 
 void CDevice::DestroyFramebuffer() {

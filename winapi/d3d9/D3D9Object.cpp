@@ -2,6 +2,7 @@
 // creation; and the layer's test switches and queries.
 #include <bitset>
 
+#include "winapi/base/FailureReason.h"
 #include "winapi/d3d9/D3D9_local.h"
 #include "winapi/window/WinLayer.h"
 
@@ -87,12 +88,16 @@ public:
             return D3DERR_INVALIDCALL;
         *device = nullptr;
         if (FailureSet(EFailure::kAnyDevice) ||
-            ((flags & D3DCREATE_HARDWARE_VERTEXPROCESSING) && FailureSet(EFailure::kHardwareDevice)))
+            ((flags & D3DCREATE_HARDWARE_VERTEXPROCESSING) && FailureSet(EFailure::kHardwareDevice))) {
+            winapi::SetFailureReason("the 3D device is switched off");
             return D3DERR_NOTAVAILABLE;
+        }
         const HWND window = parameters->hDeviceWindow ? parameters->hDeviceWindow : focusWindow;
         SDL_Window* sdlWindow = AcquireSdlWindow(window);
-        if (!sdlWindow)
+        if (!sdlWindow) {
+            winapi::SetFailureReason("the 3D device has no window to draw in");
             return D3DERR_INVALIDCALL;
+        }
         auto* created = new CDevice(window, sdlWindow, flags);
         if (!created->Start(parameters)) {
             created->Release();

@@ -30,6 +30,9 @@ void RegisterIconResource(int id, int width, int height, const uint8_t* rgba);
 bool GetWindowIconPixels(HWND window, WPARAM which, int* width, int* height, const uint8_t** rgba);
 // Whether the system pointer is shown over the windows.
 bool IsCursorVisible();
+// Whether windows can be shown: false without a display, unless SDL_VIDEODRIVER names a
+// driver of invisible surfaces on purpose (GetFailureReason then says why).
+bool HasDisplay();
 // Ends the layer's use of SDL; the program calls it last.
 void ShutdownPlatform();
 

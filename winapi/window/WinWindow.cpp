@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "winapi/base/Cp1252.h"
+#include "winapi/base/FailureReason.h"
 #include "winapi/window/WinLayer.h"
 #include "winapi/window/WinState_local.h"
 #include "winapi/window/WindowTestHooks.h"
@@ -110,8 +111,19 @@ bool EnsureVideo() {
         return true;
     // The windows are the game's own: focus loss must not minimise them.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        winapi::SetFailureReason("no display (%s)", SDL_GetError());
         return false;
+    }
+    // Without a display SDL falls back to surfaces nobody sees; only a caller that names a
+    // video driver itself gets one.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const bool invisible = driver && (strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0);
+    if (invisible && !SDL_getenv("SDL_VIDEODRIVER")) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        winapi::SetFailureReason("no display");
+        return false;
+    }
     state.videoStarted = true;
     return true;
 }
@@ -198,8 +210,10 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
         flags |= SDL_WINDOW_BORDERLESS;
     const std::string title = winapi::Cp1252ToUtf8(windowName);
     SDL_Window* sdl = SDL_CreateWindow(title.c_str(), x, y, std::max(width, 1), std::max(height, 1), flags);
-    if (!sdl)
+    if (!sdl) {
+        winapi::SetFailureReason("the window cannot be %d x %d: %s", width, height, SDL_GetError());
         return nullptr;
+    }
 
     auto record = std::make_unique<WindowRecord>();
     record->handle = reinterpret_cast<HWND>(State().nextHandle++);
@@ -510,6 +524,10 @@ bool GetWindowIconPixels(HWND window, WPARAM which, int* width, int* height, con
 
 bool IsCursorVisible() {
     return State().cursor != nullptr;
+}
+
+bool HasDisplay() {
+    return detail::EnsureVideo();
 }
 
 void ShutdownPlatform() {

@@ -1,6 +1,9 @@
 #include "engine/core/frame/BaseGame.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 
 #include "engine/core/LogFile.h"
 #include "engine/core/Timer.h"
@@ -9,6 +12,7 @@
 #include "engine/platform/InputDevice.h"
 #include "engine/platform/Viewport.h"
 #include "engine/sound/SoundDeviceNull.h"
+#include "winapi/base/FailureReason.h"
 
 const char* const kSystemScriptPath = "scripts/config/sysinit.vsc";
 const char* const kDisplayScriptPath = "scripts/config/3dinit.vsc";
@@ -43,6 +47,26 @@ void CBaseGame::LogLine(const char* text) {
         m_pLog->Write(text);
 }
 
+void CBaseGame::ReportStartFailure(const char* stepReason) {
+    const char* platformReason = winapi::GetFailureReason();
+    const char* reason = platformReason[0] ? platformReason : stepReason;
+    fprintf(stderr, "%s\n", reason);
+    if (m_pLog)
+        m_pLog->Printf("\t%s\n", reason);
+}
+
+void CBaseGame::ReportScriptFailure(const char* path, const char* block) {
+    char reason[512];
+    FILE* file = fopen(path, "rb");
+    if (!file) {
+        snprintf(reason, sizeof reason, "cannot read %s: %s", path, strerror(errno));
+    } else {
+        fclose(file);
+        snprintf(reason, sizeof reason, "%s has no readable [%s] block", path, block);
+    }
+    ReportStartFailure(reason);
+}
+
 int CBaseGame::ReadInt(CValueScript& script, const char* key, int defaultValue) {
     const float value = script.GetFloat(key, static_cast<float>(defaultValue));
     // -2^31 is exact as a float; 2^31 is the first value past the range.
@@ -61,6 +85,7 @@ float CBaseGame::ReadReferenceSize(const char* key, float defaultValue) {
 }
 
 int CBaseGame::Init() {
+    winapi::ClearFailureReason();
     const int systemLoaded = m_SystemScript.Load(kSystemScriptPath, "System");
     CDynString logName(m_SystemScript.GetString("AppName", "Game"));
     logName += ".log";
@@ -71,6 +96,7 @@ int CBaseGame::Init() {
     LogLine("\tLoading System-Init-Script .. ");
     if (!systemLoaded) {
         LogLine("\tFailed\n");
+        ReportScriptFailure(kSystemScriptPath, "System");
         return 0;
     }
     LogLine("\tOk\n");
@@ -78,6 +104,7 @@ int CBaseGame::Init() {
     LogLine("\tLoading 3D-Init-Script ..");
     if (!m_DisplayScript.Load(kDisplayScriptPath, "3DInit")) {
         LogLine("\tFailed\n");
+        ReportScriptFailure(kDisplayScriptPath, "3DInit");
         return 0;
     }
     m_bDisplayScriptLoaded = 1;
@@ -86,6 +113,7 @@ int CBaseGame::Init() {
     LogLine("\tLoading System-Sound-Script .. ");
     if (!m_SoundScript.Load(kSystemScriptPath, "Sound")) {
         LogLine("\tFailed\n");
+        ReportScriptFailure(kSystemScriptPath, "Sound");
         return 0;
     }
     LogLine("\tOk\n");
@@ -101,6 +129,7 @@ int CBaseGame::Init() {
     LogLine("\tCreating Viewport .. ");
     if (!CreateViewport()) {
         LogLine("\tFailed\n");
+        ReportStartFailure("the game made no viewport");
         return 0;
     }
     LogLine("\tOk\n");
@@ -111,6 +140,7 @@ int CBaseGame::Init() {
     LogLine("\tCreating Devices .. ");
     if (!CreateDevices() || !m_pRenderDevice || !m_pInputDevice) {
         LogLine("\tFailed\n");
+        ReportStartFailure("the game made no render or input device");
         return 0;
     }
     LogLine("\tOk\n");
@@ -130,15 +160,23 @@ int CBaseGame::Init() {
                                static_cast<uint32_t>(bitsPerPixel), renderFullscreen,
                                static_cast<uint32_t>(multiSampleType), vsync, static_cast<uint32_t>(pnt1Count),
                                static_cast<uint32_t>(pct2Count), static_cast<uint32_t>(prc2t1Count), m_pLog,
-                               lockableBackBuffer))
+                               lockableBackBuffer)) {
+        ReportStartFailure("the render device cannot start");
         return 0;
+    }
 
-    if (!CreateSoundDevice())
+    if (!CreateSoundDevice()) {
+        ReportStartFailure("not even the silent sound device can start");
         return 0;
+    }
 
     m_nInputExclusive = ReadInt(m_SystemScript, "InputExclusive", 1);
-    if (!m_pInputDevice->Init(m_hInstance, m_pViewport, m_pLog, m_nInputExclusive))
+    if (!m_pInputDevice->Init(m_hInstance, m_pViewport, m_pLog, m_nInputExclusive)) {
+        // The device's own log line is left open.
+        LogLine("\n");
+        ReportStartFailure("the input devices cannot start");
         return 0;
+    }
 
     m_fReferenceWidth = ReadReferenceSize("ResBaseX", kDefaultReferenceWidth);
     m_fReferenceHeight = ReadReferenceSize("ResBaseY", kDefaultReferenceHeight);
@@ -166,6 +204,7 @@ int CBaseGame::CreateSoundDevice() {
             return 1;
         if (attempt == 1)
             break;
+        fprintf(stderr, "No sound output could start: the game runs without sound.\n");
         delete m_pSoundDevice;
         m_pSoundDevice = new CSoundDeviceNull;
     }

@@ -90,6 +90,10 @@ private:
     // A reference size from the system script; one of 0 or less takes the default, logged.
     float ReadReferenceSize(const char* key, float defaultValue);
     void LogLine(const char* text);
+    // Why a start-up step failed, on stderr and as the log's next line: the platform's
+    // reason when it gave one, else the step's own.
+    void ReportStartFailure(const char* stepReason);
+    void ReportScriptFailure(const char* path, const char* block);
 };
 
 // Where the scripts of the start-up live, relative to the game root.

@@ -3,10 +3,12 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "winapi/base/FailureReason.h"
 #include "winapi/window/DInput.h"
 #include "winapi/window/WinLayer.h"
 #include "winapi/window/WindowTestHooks.h"
@@ -799,3 +801,36 @@ TEST_F(WinWindowTest, MouseButtonSwapFollowsTheSetting) {
 }
 
 }  // namespace
+
+// Without a display SDL would fall back to surfaces nobody sees: the layer takes one only when
+// the caller names such a driver itself.
+TEST(WinDisplayTest, WithoutADisplayOnlyANamedDriverGivesInvisibleSurfaces) {
+    struct Case {
+        const char* name;
+        const char* display;      // nullptr: unset
+        const char* videoDriver;  // nullptr: unset
+        bool shown;
+        const char* reason;
+    };
+    const std::string ownDisplay = getenv("DISPLAY") ? getenv("DISPLAY") : "";
+    ASSERT_FALSE(ownDisplay.empty()) << "runs under a display";
+    const Case cases[] = {
+        {"the display", ownDisplay.c_str(), nullptr, true, ""},
+        {"no display", nullptr, nullptr, false, "no display"},
+        {"no display, invisible surfaces asked for", nullptr, "offscreen", true, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        winapi::ShutdownPlatform();
+        winapi::ClearFailureReason();
+        unsetenv("WAYLAND_DISPLAY");
+        c.display ? setenv("DISPLAY", c.display, 1) : unsetenv("DISPLAY");
+        c.videoDriver ? setenv("SDL_VIDEODRIVER", c.videoDriver, 1) : unsetenv("SDL_VIDEODRIVER");
+        EXPECT_EQ(winapi::HasDisplay(), c.shown);
+        EXPECT_STREQ(winapi::GetFailureReason(), c.reason);
+    }
+    winapi::ShutdownPlatform();
+    winapi::ClearFailureReason();
+    setenv("DISPLAY", ownDisplay.c_str(), 1);
+    unsetenv("SDL_VIDEODRIVER");
+}

@@ -1,5 +1,6 @@
-// Start-ups that fail part way: the log names the step, the run ends at once, and the shut-down
-// that follows frees what was made exactly once without writing a script it never read.
+// Start-ups that fail part way: the log names the step and then the reason, stderr the reason,
+// the run ends at once, and the shut-down that follows frees what was made exactly once without
+// writing a script it never read.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -41,6 +42,7 @@ TEST_F(StartupFailureTest, FailedStepEndsTheLogWithFailedAndTheRunAtOnce) {
         const char* name;
         EStep step;
         const char* log;
+        const char* reason;
         bool displayScriptRead;
         bool devicesMade;
     };
@@ -48,19 +50,19 @@ TEST_F(StartupFailureTest, FailedStepEndsTheLogWithFailedAndTheRunAtOnce) {
         {"system script", EStep::kSystemScript,
          "CBaseGame::Init - Start\n"
          "\tLoading System-Init-Script .. \tFailed\n",
-         false, false},
+         "scripts/config/sysinit.vsc has no readable [System] block", false, false},
         {"display script", EStep::kDisplayScript,
          "CBaseGame::Init - Start\n"
          "\tLoading System-Init-Script .. \tOk\n"
          "\tLoading 3D-Init-Script ..\tFailed\n",
-         false, false},
+         "scripts/config/3dinit.vsc has no readable [3DInit] block", false, false},
         {"window", EStep::kViewport,
          "CBaseGame::Init - Start\n"
          "\tLoading System-Init-Script .. \tOk\n"
          "\tLoading 3D-Init-Script ..\tOk\n"
          "\tLoading System-Sound-Script .. \tOk\n"
          "\tCreating Viewport .. \tFailed\n",
-         true, false},
+         "the game made no viewport", true, false},
         {"devices", EStep::kDevices,
          "CBaseGame::Init - Start\n"
          "\tLoading System-Init-Script .. \tOk\n"
@@ -68,7 +70,7 @@ TEST_F(StartupFailureTest, FailedStepEndsTheLogWithFailedAndTheRunAtOnce) {
          "\tLoading System-Sound-Script .. \tOk\n"
          "\tCreating Viewport .. \tOk\n"
          "\tCreating Devices .. \tFailed\n",
-         true, true},
+         "the game made no render or input device", true, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -86,8 +88,10 @@ TEST_F(StartupFailureTest, FailedStepEndsTheLogWithFailedAndTheRunAtOnce) {
         FrameRecord record;
         {
             CTestGame game(record, options);
+            testing::internal::CaptureStderr();
             EXPECT_EQ(game.Run(nullptr, kKey, ""), 0);
-            EXPECT_EQ(LogText(), c.log);
+            EXPECT_EQ(testing::internal::GetCapturedStderr(), std::string(c.reason) + "\n");
+            EXPECT_EQ(LogText(), std::string(c.log) + "\t" + c.reason + "\n");
             EXPECT_EQ(record.calls, std::vector<std::string>{}) << "neither OnStart nor a frame";
         }
 
@@ -116,9 +120,9 @@ TEST_F(StartupFailureTest, FailedDeviceStartLeavesOnlyTheDevicesOwnLogLines) {
     };
     const Case cases[] = {
         {"render device", [] { winapi::d3d::SetFailure(winapi::d3d::EFailure::kCreateObject, true); },
-         "\tCreating Devices .. \tOk\n"},
+         "\tCreating Devices .. \tOk\n\tthe render device cannot start\n"},
         {"input device", [] { winapi::SetInputFailure(winapi::EInputStep::kLoadLibrary, true); },
-         "DirectX 8 input device: DirectX 8 is not installed"},
+         "DirectX 8 input device: DirectX 8 is not installed\n\tthe input devices cannot start\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -145,7 +149,9 @@ TEST_F(StartupFailureTest, SoundDeviceThatCannotStartIsReplacedBySilence) {
     TestGameOptions options;
     options.failSoundInit = true;
     CTestGame game(m_record, options);
+    testing::internal::CaptureStderr();
     ASSERT_EQ(game.Init(), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "No sound output could start: the game runs without sound.\n");
 
     EXPECT_NE(dynamic_cast<CSoundDeviceNull*>(game.m_pSoundDevice), nullptr);
     ASSERT_EQ(m_record.soundInits.size(), 1u);
