@@ -36,6 +36,9 @@ bool IsIntegerConversion(char c) {
 bool IsFloatConversion(char c) {
     return strchr("eEfFgGaA", c) != nullptr;
 }
+bool IsLengthLetter(char c) {
+    return strchr("hlqjztL", c) != nullptr;
+}
 bool IsConversion(char c) {
     return IsIntegerConversion(c) || IsFloatConversion(c) || strchr("cspnS", c) != nullptr;
 }
@@ -106,8 +109,13 @@ void EmitConversion(Sink* sink, const std::string& directive, char conversion, E
         return EmitDirective(sink, directive, stars, starCount, va_arg(*arguments, int));
     case 's':
     case 'S': {
-        // Both letters mean byte strings; a null string prints as an empty one.
-        std::string byteDirective = directive;
+        // Both letters mean byte strings, also behind a length letter: with an 'l' the C library
+        // would read a wide string and print nothing. A null string prints as an empty one.
+        std::string byteDirective;
+        for (const char c : directive) {
+            if (!IsLengthLetter(c))
+                byteDirective += c;
+        }
         byteDirective.back() = 's';
         const char* text = va_arg(*arguments, const char*);
         return EmitDirective(sink, byteDirective, stars, starCount, text ? text : "");

@@ -32,7 +32,7 @@ struct Row {
 // Lays rows out by their engine code. Every code below Count needs exactly one row: a code
 // left out or given twice stops the build.
 template <size_t Count, typename RowType, size_t N>
-consteval std::array<RowType, Count> SortedByCode(const RowType (&rows)[N]) {
+constexpr std::array<RowType, Count> SortedByCode(const RowType (&rows)[N]) {
     static_assert(N == Count, "one row for each engine code");
     std::array<RowType, Count> sorted{};
     std::array<bool, Count> seen{};
@@ -46,7 +46,7 @@ consteval std::array<RowType, Count> SortedByCode(const RowType (&rows)[N]) {
 }
 
 template <size_t Count, typename Code, typename Value, size_t N>
-consteval std::array<Value, Count> ValuesByCode(const Row<Code, Value> (&rows)[N]) {
+constexpr std::array<Value, Count> ValuesByCode(const Row<Code, Value> (&rows)[N]) {
     const std::array<Row<Code, Value>, Count> sorted = SortedByCode<Count>(rows);
     std::array<Value, Count> values{};
     for (size_t code = 0; code < Count; ++code)
@@ -371,7 +371,7 @@ constexpr Row<ETextureTransformFlags, D3DTEXTURETRANSFORMFLAGS> kTransformFlagsR
 
 // Each family laid out by the engine's value.
 template <typename Code, typename Value, size_t N>
-consteval std::array<Value, N> Family(const Row<Code, Value> (&rows)[N]) {
+constexpr std::array<Value, N> Family(const Row<Code, Value> (&rows)[N]) {
     return ValuesByCode<N>(rows);
 }
 

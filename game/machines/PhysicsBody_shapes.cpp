@@ -49,7 +49,7 @@ bool PlaceBox(const COrientedBox& box, const CMatrix& matrix, PlacedBox* out) {
     matrix.TransformVector(&axis1, box.vAxes[1]);
     out->halfX = box.vHalfExtents.x * axis0.Length();
     out->halfY = box.vHalfExtents.y * axis1.Length();
-    out->angle = physics::AngleOfYAxis(axis1.x, axis1.y);
+    out->angle = physics::AngleOfYAxis(axis1.x, axis1.y, axis1.z);
     return physics::IsFinite(out->centre) && std::isfinite(out->halfX) && std::isfinite(out->halfY) &&
            out->halfX > 0.0f && out->halfY > 0.0f;
 }
@@ -105,7 +105,9 @@ void CPhysicsBody::BuildShapes() {
         dBodyDisable(m_Body);
         return;
     }
-    const float theta = physics::AngleOfYAxis(yImage.x - centre.x, yImage.y - centre.y);
+    // Measured over the axis's whole length, as GetAngleZ measures it, so that a placement
+    // tilted out of the board plane turns the body by its tilt too.
+    const float theta = physics::AngleOfYAxis(yImage.x - centre.x, yImage.y - centre.y, yImage.z - centre.z);
     dMatrix3 rotation;
     physics::RotationAboutZ(rotation, theta);
     const bool dynamic = !m_bStatic;

@@ -1,8 +1,11 @@
 #include "tools/font/FontConverter.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -12,6 +15,24 @@ namespace {
 
 // The engine's outline holds at most this many points (FreeType's limit).
 constexpr int kMaxPoints = 32767;
+
+// The whole file; false with the reason the system gives when it cannot be opened or read.
+bool ReadWholeFile(const char* path, std::vector<FT_Byte>* bytes, std::string* error) {
+    FILE* file = fopen(path, "rb");
+    if (!file) {
+        *error = std::string("cannot read ") + path + ": " + strerror(errno);
+        return false;
+    }
+    FT_Byte chunk[65536];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes->insert(bytes->end(), chunk, chunk + got);
+    const bool failed = ferror(file) != 0;
+    if (failed)
+        *error = std::string("cannot read ") + path + ": " + strerror(errno);
+    fclose(file);
+    return !failed;
+}
 
 // A face and its library, closed on every path.
 class CFace {
@@ -32,9 +53,17 @@ public:
             *error = "FreeType does not start";
             return false;
         }
-        if (!path || FT_New_Face(m_library, path, 0, &m_face)) {
+        if (!path) {
+            *error = "no font named";
+            return false;
+        }
+        // Read here rather than by FreeType, which tells a missing file from a broken font
+        // by an error code only.
+        if (!ReadWholeFile(path, &m_bytes, error))
+            return false;
+        if (FT_New_Memory_Face(m_library, m_bytes.data(), static_cast<FT_Long>(m_bytes.size()), 0, &m_face)) {
             m_face = nullptr;
-            *error = std::string("cannot read the font ") + (path ? path : "(none)");
+            *error = std::string(path) + " is not a font FreeType can read";
             return false;
         }
         if (!FT_IS_SCALABLE(m_face)) {
@@ -49,6 +78,7 @@ public:
 private:
     FT_Library m_library = nullptr;
     FT_Face m_face = nullptr;
+    std::vector<FT_Byte> m_bytes;  // the file, which a memory face reads until it is done
 };
 
 struct CCharacter {

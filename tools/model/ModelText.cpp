@@ -1,8 +1,9 @@
 #include "tools/model/ModelText.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <map>
 #include <sstream>
 
 namespace {
@@ -26,17 +27,38 @@ std::vector<std::string> Tokens(const std::string& line) {
     return tokens;
 }
 
-bool ParseNumber(const std::string& token, double* value) {
-    if (token.empty())
-        return false;
-    errno = 0;
-    char* end = nullptr;
-    const double parsed = strtod(token.c_str(), &end);
-    if (errno != 0 || end != token.c_str() + token.size() || !std::isfinite(parsed) ||
-        std::fabs(parsed) > kMaxMagnitude)
-        return false;
+enum class ENumber { kNumber, kNotNumber, kTooLarge };
+
+// A plain decimal: an optional sign, digits and at most one point; no exponent, no hex.
+bool IsPlainDecimal(const std::string& token) {
+    size_t i = token.size() > 0 && (token[0] == '-' || token[0] == '+') ? 1 : 0;
+    int digits = 0;
+    bool point = false;
+    for (; i < token.size(); ++i) {
+        if (token[i] >= '0' && token[i] <= '9')
+            ++digits;
+        else if (token[i] == '.' && !point)
+            point = true;
+        else
+            return false;
+    }
+    return digits > 0;
+}
+
+// Whether the token starts the way a number does, to tell a mistyped number from a name.
+bool LooksLikeNumber(const std::string& token) {
+    return !token.empty() && strchr("+-.0123456789", token[0]) != nullptr;
+}
+
+ENumber ParseNumber(const std::string& token, double* value) {
+    if (!IsPlainDecimal(token))
+        return ENumber::kNotNumber;
+    // Range errors need no look: an overflow is infinite and an underflow is as good as 0.
+    const double parsed = strtod(token.c_str(), nullptr);
+    if (!std::isfinite(parsed) || std::fabs(parsed) > kMaxMagnitude)
+        return ENumber::kTooLarge;
     *value = parsed;
-    return true;
+    return ENumber::kNumber;
 }
 
 bool ParseWhole(const std::string& token, uint32_t limit, uint32_t* value) {
@@ -90,11 +112,22 @@ private:
         out->clear();
         for (size_t i = first; i < tokens.size(); ++i) {
             double value;
-            if (!ParseNumber(tokens[i], &value))
-                return Fail("\"" + tokens[i] + "\" is not a number (or is larger than a million)");
+            if (!Number(tokens[i], &value))
+                return false;
             out->push_back(value);
         }
         return true;
+    }
+
+    bool Number(const std::string& token, double* value) {
+        switch (ParseNumber(token, value)) {
+        case ENumber::kNumber:
+            return true;
+        case ENumber::kTooLarge:
+            return Fail("\"" + token + "\" is larger than a million");
+        default:
+            return Fail("\"" + token + "\" is not a number (numbers are plain decimals)");
+        }
     }
 
     // "all", or numbers and ranges joined by commas, each below the frame count.
@@ -223,16 +256,22 @@ private:
         while (i < tokens.size()) {
             const std::string& name = tokens[i++];
             std::vector<double> values;
-            while (i < tokens.size()) {
+            // The numbers run to the next name; a token that starts like a number is one.
+            for (; i < tokens.size() && LooksLikeNumber(tokens[i]); ++i) {
                 double value;
-                if (!ParseNumber(tokens[i], &value))
-                    break;
+                if (!Number(tokens[i], &value))
+                    return false;
                 values.push_back(value);
-                ++i;
             }
+            // A second value would silently replace the first.
+            const auto given = m_PartParameterLines.find(name);
+            if (given != m_PartParameterLines.end())
+                return Fail("\"" + name + "\" is given twice in one part (first at line " +
+                            std::to_string(given->second) + ")");
             std::string message;
             if (!SetPrimitiveParameter(&description, name, values, &message))
                 return Fail(message);
+            m_PartParameterLines[name] = m_nLine;
         }
         return true;
     }
@@ -259,6 +298,7 @@ private:
             part.hidden.assign(m_pSource->frames, 0);
             part.line = m_nLine;
             m_pSource->parts.push_back(part);
+            m_PartParameterLines.clear();
             m_eBlock = kPart;
             m_nBlockLine = m_nLine;
             return Parameters(tokens, 2);
@@ -310,6 +350,7 @@ private:
     int m_nBlockLine = 0;
     EBlock m_eBlock = kNone;
     bool m_bFramesSet = false;
+    std::map<std::string, int> m_PartParameterLines;  // the open part's parameters, by the line that gave them
 };
 
 }  // namespace

@@ -194,12 +194,30 @@ TEST(TextFormatTest, NullStringPrintsAsEmpty) {
 }
 
 TEST(TextFormatTest, UpperCaseStringLetterTakesByteStrings) {
-    const std::string bare = "%S|";
-    const std::string padded = "%5S|%-5S|";
-    const char* volatile none = nullptr;
-    EXPECT_TRUE(Produces(FormatBoth(bare.c_str(), "abc"), "abc|"));
-    EXPECT_TRUE(Produces(FormatBoth(bare.c_str(), none), "|"));
-    EXPECT_TRUE(Produces(FormatBoth(padded.c_str(), "abc", "de"), "  abc|de   |"));
+    struct Case {
+        std::string format;  // built at run time: the compiler would want wide strings
+        const char* first;
+        const char* second;
+        std::string expected;
+    };
+    const char* none = nullptr;
+    const Case cases[] = {
+        {"%S|", "abc", none, "abc|"},
+        {"%S|", none, none, "|"},
+        {"%5S|%-5S|", "abc", "de", "  abc|de   |"},
+        // A long string letter takes byte strings too.
+        {"%ls|", "abc", none, "abc|"},
+        {"%lS|", "abc", none, "abc|"},
+        {"%ls|%lS|", none, none, "||"},
+        {"%5ls|%-5lS|", "abc", "de", "  abc|de   |"},
+        {"%.2ls|%3.1lS|", "abc", "de", "ab|  d|"},
+        {"%ls|%s|", "abc", "de", "abc|de|"},
+    };
+    for (const Case& c : cases) {
+        const char* volatile first = c.first;
+        const char* volatile second = c.second;
+        EXPECT_TRUE(Produces(FormatBoth(c.format.c_str(), first, second), c.expected)) << '"' << c.format << '"';
+    }
 }
 
 TEST(TextFormatTest, EveryByteValuePassesThrough) {

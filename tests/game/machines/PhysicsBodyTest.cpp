@@ -115,6 +115,48 @@ TEST_F(PhysicsBodyTest, AngleIsNegativeWhenTheYAxisLeansToNegativeX) {
     }
 }
 
+TEST_F(PhysicsBodyTest, PlacementTiltedOutOfThePlaneTurnsByItsTilt) {
+    // Tilted about x by t, then turned about z by a, a y axis goes to
+    // (-sin a cos t, cos a cos t, sin t): its angle is acos(cos a cos t), negative when it
+    // leans to negative x. A box turned by b in its model has its second axis at
+    // (-sin b, cos b cos t, ...) under the tilt alone.
+    struct Case {
+        const char* name;
+        float tilt;
+        float turn;
+        float boxTurn;
+        float bodyAngle;
+        float boxAngle;
+    } cases[] = {
+        {"tilted about x", 0.6f, 0.0f, 0.0f, 0.6f, 0.6f},
+        {"tilted back about x", -0.6f, 0.0f, 0.0f, 0.6f, 0.6f},
+        {"tilted, then turned", 0.6f, 0.5f, 0.0f, -std::acos(std::cos(0.5f) * std::cos(0.6f)),
+         -std::acos(std::cos(0.5f) * std::cos(0.6f))},
+        {"tilted, then turned the other way", 0.6f, -0.5f, 0.0f, std::acos(std::cos(0.5f) * std::cos(0.6f)),
+         std::acos(std::cos(0.5f) * std::cos(0.6f))},
+        {"tilted, box turned in the model", 0.6f, 0.0f, 0.4f, 0.6f, -std::acos(std::cos(0.4f) * std::cos(0.6f))},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<CModel> model = MakeModel({}, {{CVector3(0.0f, 0.0f, 0.0f), 0.3f, 0.2f, c.boxTurn}});
+        CMatrix tilt;
+        tilt.SetRotationX(c.tilt);
+        const CMatrix turn = TurnedAt(c.turn, 1.0f, 2.0f);
+        CMatrix placement;
+        CMatrix::Multiply(&placement, tilt, turn);
+        for (int bStatic : {0, 1}) {
+            SCOPED_TRACE(bStatic);
+            CPhysicsWorld world;
+            CPhysicsBody* body = world.AddBody(model.get(), nullptr, bStatic, &placement, -1, 0);
+            EXPECT_NEAR(body->GetAngleZ(), c.bodyAngle, 1e-5f);
+            CShapeRecorder device;
+            world.DrawDebug(&device);
+            ASSERT_EQ(device.m_Shapes.size(), 1u);
+            EXPECT_TRUE(Near(device.m_Shapes[0].axes[1], CVector3(std::sin(c.boxAngle), std::cos(c.boxAngle), 0.0f)));
+        }
+    }
+}
+
 TEST_F(PhysicsBodyTest, UprightBodyHasAngleZeroWhateverItsScale) {
     // Rounding may put the cosine a hair above 1; the angle must still be 0, not broken.
     for (float scale : {1e-23f, 1e-22f, 1.0721353e-22f, 1e-3f, 0.1f, 0.3f, 0.7f, 1.7f, 3.3f, 7.77f, 123.4f}) {

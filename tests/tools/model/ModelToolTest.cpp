@@ -1,6 +1,7 @@
 // The model writer: what its texts build, read back through the engine's model reader.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -319,6 +320,10 @@ TEST(ModelToolTest, MalformedTextsAreRefusedNamingTheLine) {
         const char* text;
         const char* message;  // the start of the error
     };
+    // Digits enough to overflow a double.
+    const std::string nines(400, '9');
+    const std::string overflowing = "part box\n  translate 1 2 " + nines + "\nend\n";
+    const std::string overflowingMessage = "line 2: \"" + nines + "\" is larger than a million";
     const Case cases[] = {
         {"", "the model has no triangles"},
         {"tag A\nend\n", "the model has no triangles"},
@@ -341,6 +346,19 @@ TEST(ModelToolTest, MalformedTextsAreRefusedNamingTheLine) {
         {"part box\n  translate 1 2 nan\nend\n", "line 2: \"nan\" is not a number"},
         {"part box\n  translate 1 2 inf\nend\n", "line 2: \"inf\" is not a number"},
         {"part box\n  translate 1 2 1e9\nend\n", "line 2: \"1e9\" is not a number"},
+        {"part box\n  translate 1 2 1e2\nend\n", "line 2: \"1e2\" is not a number (numbers are plain decimals)"},
+        {"part box\n  translate 0x10 2 3\nend\n", "line 2: \"0x10\" is not a number"},
+        {"part box\n  rotate z 1.5.0\nend\n", "line 2: \"1.5.0\" is not a number"},
+        {"part box\n  scale -\nend\n", "line 2: \"-\" is not a number"},
+        {"part box size 1 1 1e2\nend\n", "line 1: \"1e2\" is not a number (numbers are plain decimals)"},
+        {"part box\n  translate 1 2 1000000.5\nend\n", "line 2: \"1000000.5\" is larger than a million"},
+        {"sphere 0 0 -2000000 1\n", "line 1: \"-2000000\" is larger than a million"},
+        {"part box size 1 2000000 1\nend\n", "line 1: \"2000000\" is larger than a million"},
+        {"part box\n  matrix 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1e400\nend\n", "line 2: \"1e400\" is not a number"},
+        {overflowing.c_str(), overflowingMessage.c_str()},
+        {"part box size 1 1 1 size 2 2 2\nend\n", "line 1: \"size\" is given twice in one part (first at line 1)"},
+        {"part cylinder radius 0.5\n  translate 0 0 1\n  radius 0.4\nend\n",
+         "line 3: \"radius\" is given twice in one part (first at line 1)"},
         {"part box\n  rotate w 90\nend\n", "line 2: \"rotate\" takes an axis"},
         {"part box\n  matrix 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0\nend\n", "line 2: \"matrix\" takes 16 numbers"},
         {"part box\n  hide 1\nend\n", "line 2: \"1\" is not a list of frames from 0 to 0"},
@@ -395,9 +413,10 @@ std::string Golden(const char* name) {
     return std::string(MODEL_GOLDEN_DIR) + "/" + name;
 }
 
-// The tool run on a text, its messages dropped; the exit status.
-int RunMakeModel(const std::string& text, const std::string& out) {
-    const std::string command = "\"" + std::string(MAKE_MODEL) + "\" \"" + text + "\" \"" + out + "\" 2>/dev/null";
+// The tool run on a text, its messages written to `messages`; the exit status.
+int RunMakeModel(const std::string& text, const std::string& out, const std::string& messages = "/dev/null") {
+    const std::string command =
+        "\"" + std::string(MAKE_MODEL) + "\" \"" + text + "\" \"" + out + "\" 2>\"" + messages + "\"";
     return std::system(command.c_str());
 }
 
@@ -457,10 +476,22 @@ TEST(ModelToolProgramTest, ABadTextLeavesNoFile) {
     TempDir dir;
     WriteText(dir.File("bad.txt"), "part box\n");
     const std::string out = dir.File("bad.uzq");
-    EXPECT_NE(RunMakeModel(dir.File("bad.txt"), out), 0);
-    EXPECT_FALSE(FileExists(out));
-    EXPECT_NE(RunMakeModel(dir.File("none.txt"), out), 0);
-    EXPECT_FALSE(FileExists(out));
+    const std::string messages = dir.File("messages.txt");
+    struct Case {
+        std::string text;
+        std::string message;
+    };
+    const Case cases[] = {
+        {dir.File("bad.txt"), "make_model: " + dir.File("bad.txt") + ": line 1: part has no \"end\"\n"},
+        {dir.File("none.txt"), "make_model: cannot read " + dir.File("none.txt") + ": " + strerror(ENOENT) + "\n"},
+        {dir.Path(), "make_model: cannot read " + dir.Path() + ": " + strerror(EISDIR) + "\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_NE(RunMakeModel(c.text, out, messages), 0);
+        EXPECT_EQ(ReadText(messages), c.message);
+        EXPECT_FALSE(FileExists(out));
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
