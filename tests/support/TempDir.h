@@ -14,6 +14,8 @@ public:
     const std::string& Path() const { return m_path; }
     // The path of a file inside the folder.
     std::string File(const std::string& name) const { return m_path + "/" + name; }
+    // The names of everything in the folder, sorted: shows that a writer left nothing behind.
+    std::vector<std::string> Names() const;
 
 private:
     std::string m_path;

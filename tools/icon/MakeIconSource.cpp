@@ -5,6 +5,7 @@
 #include <sstream>
 #include <string>
 
+#include "engine/core/AtomicFile.h"
 #include "tools/icon/IconText.h"
 
 int main(int argc, char** argv) {
@@ -34,20 +35,10 @@ int main(int argc, char** argv) {
     source << "\n};\n}  // namespace\n\nvoid " << argv[4] << "() {\n    winapi::RegisterIconResource(" << argv[3]
            << ", " << icon.width << ", " << icon.height << ", kPixels);\n}\n";
 
-    // Written aside and renamed, so a failed run never leaves half a source file.
-    const std::string temporary = std::string(argv[2]) + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << source.str();
-        if (!out.flush()) {
-            fprintf(stderr, "make_icon_source: cannot write %s\n", temporary.c_str());
-            std::remove(temporary.c_str());
-            return 1;
-        }
-    }
-    if (std::rename(temporary.c_str(), argv[2]) != 0) {
+    const std::string written = source.str();
+    CAtomicFile out;
+    if (!out.Open(argv[2]) || !out.Write(written.data(), written.size()) || !out.Commit()) {
         fprintf(stderr, "make_icon_source: cannot write %s\n", argv[2]);
-        std::remove(temporary.c_str());
         return 1;
     }
     return 0;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/AtomicFileTestHooks.h"
 #include "engine/core/ScriptCipher.h"
 #include "engine/core/ValueScript.h"
 #include "tests/support/TempDir.h"
@@ -58,7 +59,7 @@ TEST_F(ValueScriptFileTest, MissingFileIsCreatedAndSavedWithTheDefaults) {
     EXPECT_FLOAT_EQ(script.GetFloat("BPP", 32.0f), 32.0f);
     ASSERT_EQ(script.Save(path.c_str()), 1);
     EXPECT_EQ(ReadText(path), kNewFile + "[3DInit]\r\nWidth = 640.000000\r\nBPP = 32.000000\r\n\r\n");
-    EXPECT_FALSE(FileExists(path + ".tmp"));
+    EXPECT_EQ(m_dir.Names(), std::vector<std::string>{"3dinit.vsc"}) << "no temporary file left";
 
     CValueScript reread;
     ASSERT_EQ(reread.Load(path.c_str(), "3DInit"), 1);
@@ -125,7 +126,7 @@ TEST_F(ValueScriptFileTest, AFileOfAnotherKeyReadsAsDefaultsAndIsNeverOverwritte
     EXPECT_FLOAT_EQ(config.GetFloat("Music", 5.0f), 5.0f);
     EXPECT_EQ(config.Save(path.c_str()), 0);
     EXPECT_EQ(ReadBytes(path), foreign);
-    EXPECT_FALSE(FileExists(path + ".tmp"));
+    EXPECT_EQ(m_dir.Names(), std::vector<std::string>{"foreign.vsc"});
 }
 
 // Hostile files: each read gives a failure or the defaults; nothing is lost unless saved,
@@ -186,7 +187,7 @@ TEST_F(ValueScriptFileTest, HostileFilesGiveFailuresOrDefaults) {
         } else {
             EXPECT_EQ(ReadBytes(path), c.bytes);
         }
-        EXPECT_FALSE(FileExists(path + ".tmp"));
+        EXPECT_EQ(m_dir.Names(), std::vector<std::string>{"hostile.vsc"});
     }
 }
 
@@ -216,14 +217,15 @@ TEST_F(ValueScriptFileTest, AFailedWriteLeavesTheOldFileWhole) {
     const std::string path = m_dir.File("config.vsc");
     const std::string original = kNewFile + "[Config]\r\nMusic = 1\r\n\r\n";
     WriteText(path, original);
-    // The temporary name is taken by a folder, so the new text cannot be written.
-    ASSERT_EQ(mkdir((path + ".tmp").c_str(), 0755), 0);
 
     CValueScript config;
     ASSERT_EQ(config.Load(path.c_str(), "Config"), 1);
     config.SetFloat("Music", 0.0f);
+    SetAtomicFileCommitFailure(true);
     EXPECT_EQ(config.Save(path.c_str()), 0);
+    SetAtomicFileCommitFailure(false);
     EXPECT_EQ(ReadText(path), original);
+    EXPECT_EQ(m_dir.Names(), std::vector<std::string>{"config.vsc"});
 }
 
 }  // namespace

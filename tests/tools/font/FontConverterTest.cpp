@@ -5,12 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <sys/wait.h>
@@ -334,13 +335,15 @@ TEST(FontConverter, RefusesWhatIsNoFontAndCellsTooSmall) {
 
 // --- The command line ----------------------------------------------------------------------------
 
-int RunMakeFont(const std::string& arguments) {
-    const int status = std::system((std::string("'") + MAKE_FONT_PATH + "' " + arguments + " 2>/dev/null").c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 std::string Quoted(const std::string& path) {
     return "'" + path + "'";
+}
+
+// The exit status; the messages go to the file `messages` names.
+int RunMakeFont(const std::string& arguments, const std::string& messages = "/dev/null") {
+    const int status =
+        std::system((std::string("'") + MAKE_FONT_PATH + "' " + arguments + " 2>" + Quoted(messages)).c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 TEST(MakeFont, WritesBothFormsThatTheEngineLoads) {
@@ -370,26 +373,49 @@ TEST(MakeFont, BadCommandLinesFailAndWriteNothing) {
     TempDir dir;
     const std::string out = dir.File("out.fnt");
     const std::string tga = dir.File("out.tga");
+    const std::string messages = dir.File("messages.txt");
+    const std::string missing = dir.File("missing.ttf");
+    const std::string notFont = dir.File("not-a-font.ttf");
+    const std::string empty = dir.File("empty.ttf");
+    WriteText(notFont, "plain text, no font");
+    WriteText(empty, "");
     struct Case {
         const char* name;
         std::string arguments;
         int status;
+        std::string message;  // the start of what it says
     };
     const Case cases[] = {
-        {"no arguments", "", 2},
-        {"unknown form", "bold " + Quoted(kDejaVuSans) + " " + Quoted(out), 2},
-        {"cells without the texture", "cells " + Quoted(kDejaVuSans) + " 40 " + Quoted(out), 2},
-        {"missing font", "outline " + Quoted(dir.File("missing.ttf")) + " " + Quoted(out), 1},
-        {"cell height not a number", "cells " + Quoted(kDejaVuSans) + " big " + Quoted(out) + " " + Quoted(tga), 1},
-        {"cell height too small", "cells " + Quoted(kDejaVuSans) + " 3 " + Quoted(out) + " " + Quoted(tga), 1},
-        {"folder missing", "outline " + Quoted(kDejaVuSans) + " " + Quoted(dir.File("none/out.fnt")), 1},
+        {"no arguments", "", 2, "usage: make_font outline"},
+        {"unknown form", "bold " + Quoted(kDejaVuSans) + " " + Quoted(out), 2, "usage: make_font outline"},
+        {"cells without the texture", "cells " + Quoted(kDejaVuSans) + " 40 " + Quoted(out), 2,
+         "usage: make_font outline"},
+        {"missing font", "outline " + Quoted(missing) + " " + Quoted(out), 1,
+         "make_font: cannot read " + missing + ": " + strerror(ENOENT) + "\n"},
+        {"missing font for cells", "cells " + Quoted(missing) + " 40 " + Quoted(out) + " " + Quoted(tga), 1,
+         "make_font: cannot read " + missing + ": " + strerror(ENOENT) + "\n"},
+        {"folder for a font", "outline " + Quoted(dir.Path()) + " " + Quoted(out), 1,
+         "make_font: cannot read " + dir.Path() + ": " + strerror(EISDIR) + "\n"},
+        {"no font", "outline " + Quoted(notFont) + " " + Quoted(out), 1,
+         "make_font: " + notFont + " is not a font FreeType can read\n"},
+        {"no font for cells", "cells " + Quoted(notFont) + " 40 " + Quoted(out) + " " + Quoted(tga), 1,
+         "make_font: " + notFont + " is not a font FreeType can read\n"},
+        {"empty font", "outline " + Quoted(empty) + " " + Quoted(out), 1,
+         "make_font: " + empty + " is not a font FreeType can read\n"},
+        {"cell height not a number", "cells " + Quoted(kDejaVuSans) + " big " + Quoted(out) + " " + Quoted(tga), 1,
+         "make_font: the cell height must be a number from 4 to 1024, not big\n"},
+        {"cell height too small", "cells " + Quoted(kDejaVuSans) + " 3 " + Quoted(out) + " " + Quoted(tga), 1,
+         "make_font: the cell height must be a number from 4 to 1024, not 3\n"},
+        {"folder missing", "outline " + Quoted(kDejaVuSans) + " " + Quoted(dir.File("none/out.fnt")), 1,
+         "make_font: cannot write " + dir.File("none/out.fnt")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(RunMakeFont(c.arguments), c.status);
-        EXPECT_FALSE(FileExists(out));
-        EXPECT_FALSE(FileExists(out + ".tmp"));
-        EXPECT_FALSE(FileExists(tga));
+        EXPECT_EQ(RunMakeFont(c.arguments, messages), c.status);
+        const std::string said = ReadText(messages);
+        EXPECT_EQ(said.compare(0, c.message.size(), c.message), 0) << said;
+        // Nothing written, not even a temporary file: only the inputs and the messages.
+        EXPECT_EQ(dir.Names(), (std::vector<std::string>{"empty.ttf", "messages.txt", "not-a-font.ttf"}));
     }
 }
 
