@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/core/AtomicFileTestHooks.h"
+#include "winapi/base/WinPath.h"
 
 namespace {
 
@@ -56,9 +57,9 @@ CAtomicFile::~CAtomicFile() {
 
 int CAtomicFile::Open(const char* path) {
     Abandon();
-    if (!path || !*path)
+    // An existing case variant is the file to replace; a new file keeps the asked case.
+    if (!winapi::ResolvePath(path, winapi::PathUse::kCreate, &m_path))
         return 0;
-    m_path = path;
     mode_t mode = NewFileMode();
     struct stat existing;
     if (stat(m_path.c_str(), &existing) == 0) {

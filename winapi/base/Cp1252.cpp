@@ -99,4 +99,19 @@ std::string Utf8ToCp1252(const char* text) {
     return out;
 }
 
+unsigned char Cp1252FoldCase(unsigned char c) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
+        return static_cast<unsigned char>(c + 0x20);
+    switch (c) {
+        case 0x8A:  // Š
+        case 0x8C:  // Œ
+        case 0x8E:  // Ž
+            return static_cast<unsigned char>(c + 0x10);
+        case 0x9F:  // Ÿ
+            return 0xFF;
+        default:
+            return c;
+    }
+}
+
 }  // namespace winapi

@@ -44,6 +44,11 @@ BRENLOW_DECLARE_HANDLE(HGDIOBJ);
 typedef HINSTANCE HMODULE;
 #undef BRENLOW_DECLARE_HANDLE
 
+// A handle of no particular kind (shared resources, searches). A failed open gives
+// INVALID_HANDLE_VALUE, all bits set, not null.
+typedef void* HANDLE;
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(~static_cast<uintptr_t>(0)))
+
 // A function found by name; cast to its real type before calling it.
 typedef void (*FARPROC)();
 

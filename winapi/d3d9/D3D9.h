@@ -7,7 +7,6 @@
 #include "winapi/base/WinTypes.h"
 
 typedef DWORD D3DCOLOR;
-typedef void* HANDLE;
 
 constexpr UINT D3D_SDK_VERSION = 32;
 constexpr UINT D3DADAPTER_DEFAULT = 0;

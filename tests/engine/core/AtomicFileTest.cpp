@@ -10,6 +10,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -72,6 +74,23 @@ TEST(AtomicFileTest, ReplacedFileKeepsItsModeAndLeftoversOfItGo) {
     EXPECT_EQ(ModeOf(path), 0640u);
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"other.vsc.tmp-a1b2c3", "settings.vsc", "settings.vsc.tmp",
                                                      "settings.vsc.tmp-toolong"}));
+}
+
+TEST(AtomicFileTest, ACaseVariantIsReplacedAndANewFileKeepsTheAskedCase) {
+    TempDir dir;
+    ASSERT_EQ(mkdir(dir.File("Labs").c_str(), 0755), 0);
+    WriteText(dir.File("Labs/Mein Labor.zql"), "old");
+
+    ASSERT_EQ(WriteWhole(dir.File("LABS/mein labor.zql"), "new"), 1);
+    ASSERT_EQ(WriteWhole(dir.File("labs/Neues Labor.zql"), "fresh"), 1);
+    EXPECT_EQ(ReadText(dir.File("Labs/Mein Labor.zql")), "new");
+    EXPECT_EQ(ReadText(dir.File("Labs/Neues Labor.zql")), "fresh");
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"Labs"});
+    std::vector<std::string> labs;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.File("Labs")))
+        labs.push_back(entry.path().filename().string());
+    std::sort(labs.begin(), labs.end());
+    EXPECT_EQ(labs, (std::vector<std::string>{"Mein Labor.zql", "Neues Labor.zql"}));
 }
 
 TEST(AtomicFileTest, FailedCommitsLeaveTheOldFileAndNothingElse) {

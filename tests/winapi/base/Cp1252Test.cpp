@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -178,6 +180,49 @@ TEST(Cp1252Test, NullAndEmptyInputGiveEmptyText) {
     EXPECT_EQ(winapi::Utf8ToCp1252(nullptr), "");
     EXPECT_EQ(winapi::Cp1252ToUtf8(""), "");
     EXPECT_EQ(winapi::Utf8ToCp1252(""), "");
+}
+
+// Every letter pair of the code page, upper case first: ASCII, the Latin-1 block (but for
+// the multiplication and division signs) and the four of the 0x80-0x9F block.
+using LetterPair = std::pair<unsigned char, unsigned char>;
+
+std::vector<LetterPair> LetterPairs() {
+    std::vector<LetterPair> pairs = {{0x8A, 0x9A}, {0x8C, 0x9C}, {0x8E, 0x9E}, {0x9F, 0xFF}};
+    for (int c = 'A'; c <= 'Z'; ++c)
+        pairs.emplace_back(c, c - 'A' + 'a');
+    for (int c = 0xC0; c <= 0xDE; ++c) {
+        if (c != 0xD7)
+            pairs.emplace_back(c, c + 0x20);
+    }
+    return pairs;
+}
+
+TEST(Cp1252Test, CaseFoldTakesLettersToLowerCase) {
+    const struct {
+        unsigned char byte;
+        unsigned char folded;
+    } cases[] = {
+        {'A', 'a'},   {'Z', 'z'},   {'a', 'a'},   {'@', '@'},   {'[', '['},   {'`', '`'},   {'{', '{'},
+        {'0', '0'},   {0xC0, 0xE0}, {0xC4, 0xE4}, {0xDE, 0xFE}, {0xE4, 0xE4}, {0xD7, 0xD7}, {0xF7, 0xF7},
+        {0xDF, 0xDF}, {0x8A, 0x9A}, {0x8C, 0x9C}, {0x8E, 0x9E}, {0x9F, 0xFF}, {0x9A, 0x9A}, {0xFF, 0xFF},
+        {0x80, 0x80}, {0x8B, 0x8B}, {0x9B, 0x9B}, {0xBF, 0xBF}, {0x00, 0x00},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "byte 0x" << std::hex << int{c.byte});
+        EXPECT_EQ(winapi::Cp1252FoldCase(c.byte), c.folded);
+    }
+}
+
+TEST(Cp1252Test, CaseFoldChangesExactlyTheUpperCaseLetters) {
+    unsigned char expected[256];
+    for (int c = 0; c < 256; ++c)
+        expected[c] = static_cast<unsigned char>(c);
+    for (const auto& [upper, lower] : LetterPairs())
+        expected[upper] = lower;
+    for (int c = 0; c < 256; ++c) {
+        SCOPED_TRACE(testing::Message() << "byte 0x" << std::hex << c);
+        EXPECT_EQ(winapi::Cp1252FoldCase(static_cast<unsigned char>(c)), expected[c]);
+    }
 }
 
 }  // namespace
