@@ -1,229 +1,138 @@
-// The physics layer's cost over bare ODE: one fixed scene step (two half-steps with the plane
-// constraint) of a heap of mixed bodies falling between two walls onto a floor, through the
-// layer with an accepting contact handler, and the same scene stepped by plain ODE calls with
-// the same settings, plane constraint and near callback. Every case runs the same 400 fixed
-// steps from the same start, so the heap passes through the same phases in each.
+// The physics layer's cost over bare ODE on a settled heap: one fixed scene step (two
+// half-steps with the plane constraint) of a heap of mixed bodies settled in a well, through
+// the layer with an accepting contact handler, beside the same heap stepped by plain ODE calls
+// with the same settings, plane constraint and near callback (shapes on their bodies, and
+// shapes held in geom transforms as the layer holds them). Each heap is dropped and left to
+// settle before any timing; then the kinds take turns in blocks of steps, in every order in
+// turn, so that none always runs first or on caches the other warmed. The time is the
+// layer's per fixed step; the counters give bare ODE's and the ratios (the CPU column counts
+// every kind's block of an iteration).
 #include <benchmark/benchmark.h>
 
 #include <ode/ode.h>
 
-#include <cmath>
+#include <array>
+#include <chrono>
 #include <memory>
-#include <utility>
-#include <vector>
 
-#include "engine/core/Matrix.h"
-#include "engine/graphics/Model.h"
-#include "game/machines/PhysicsBody.h"
-#include "game/machines/PhysicsWorld.h"
+#include "bench/PhysicsHeap.h"
 
 namespace {
 
-constexpr int kFixedSteps = 400;
-constexpr double kHalfStep = 0.005;
-constexpr int kColumns = 10;
+// Six seconds of fixed steps: the largest heap has fallen, and its bodies' mean speed has
+// dropped to the few centimetres a second of the solver's steady jitter in a deep heap.
+constexpr int kSettleSteps = 600;
+// Fixed steps of one kind timed in one go.
+constexpr int kBlockSteps = 5;
+constexpr int kKinds = 3;
+// Every order of the three kinds, each kind first in two of them.
+constexpr std::array<std::array<EHeapKind, kKinds>, 6> kOrders = {{
+    {EHeapKind::kLayer, EHeapKind::kBareOde, EHeapKind::kBareOdeHeld},
+    {EHeapKind::kBareOde, EHeapKind::kBareOdeHeld, EHeapKind::kLayer},
+    {EHeapKind::kBareOdeHeld, EHeapKind::kLayer, EHeapKind::kBareOde},
+    {EHeapKind::kLayer, EHeapKind::kBareOdeHeld, EHeapKind::kBareOde},
+    {EHeapKind::kBareOdeHeld, EHeapKind::kBareOde, EHeapKind::kLayer},
+    {EHeapKind::kBareOde, EHeapKind::kLayer, EHeapKind::kBareOdeHeld},
+}};
 
-// Where the scene's parts are; the same numbers feed both worlds.
-struct Part {
-    bool bBox;
-    float x, y, angle;  // angle counter-clockwise, as the engine's matrices turn
-    float halfX, halfY;  // a box's half extents; halfX is a ball's radius
+// The three heaps of one size, settled, kept from one repetition to the next. ODE's solver
+// shuffles with one process-wide seed: each heap keeps its own, so that taking turns leaves
+// every heap's course as if it ran alone.
+struct SettledHeaps {
+    int bodies = 0;
+    std::array<std::unique_ptr<CPhysicsHeap>, kKinds> heaps;
+    std::array<unsigned long, kKinds> seeds = {};
+    double settledSpeed = 0.0;  // the layer heap's mean speed when timing starts, m/s
 };
 
-std::vector<Part> MakeScene(int bodies) {
-    std::vector<Part> parts;
-    parts.push_back({true, 0.0f, -0.5f, 0.0f, 10.0f, 0.5f});  // floor
-    parts.push_back({true, -2.9f, 5.0f, 0.0f, 0.2f, 6.0f});   // walls
-    parts.push_back({true, 2.9f, 5.0f, 0.0f, 0.2f, 6.0f});
-    // Rows staggered so that the heap does not stack up in neat columns. Nothing is turned:
-    // the layer and bare ODE then start from bit-identical states and run the same heap.
-    for (int i = 0; i < bodies; ++i) {
-        const int row = i / kColumns;
-        const float x = -2.25f + 0.5f * static_cast<float>(i % kColumns) + 0.13f * static_cast<float>(row % 3);
-        const float y = 0.4f + 0.45f * static_cast<float>(row);
-        if (i % 2 == 0)
-            parts.push_back({false, x, y, 0.0f, 0.15f, 0.15f});
-        else
-            parts.push_back({true, x, y, 0.0f, i % 4 == 1 ? 0.18f : 0.22f, i % 4 == 1 ? 0.18f : 0.08f});
-    }
-    return parts;
+std::unique_ptr<SettledHeaps>& Cache() {
+    static std::unique_ptr<SettledHeaps> cache;
+    return cache;
 }
 
-int AcceptContact(PhysicsContactInfo*) {
-    return 1;
+SettledHeaps* Settled(int bodies) {
+    std::unique_ptr<SettledHeaps>& cache = Cache();
+    if (cache && cache->bodies == bodies)
+        return cache.get();
+    cache.reset();
+    auto settled = std::make_unique<SettledHeaps>();
+    settled->bodies = bodies;
+    for (int kind = 0; kind < kKinds; ++kind) {
+        // Made and settled one after the other: each starts from the seed it sets.
+        std::unique_ptr<CPhysicsHeap> heap = MakePhysicsHeap(static_cast<EHeapKind>(kind), bodies);
+        if (!heap)
+            return nullptr;
+        for (int i = 0; i < kSettleSteps; ++i)
+            heap->FixedStep();
+        settled->seeds[kind] = dRandGetSeed();
+        settled->heaps[kind] = std::move(heap);
+    }
+    settled->settledSpeed = settled->heaps[static_cast<int>(EHeapKind::kLayer)]->MeanSpeed();
+    cache = std::move(settled);
+    return cache.get();
 }
 
-// Through the layer.
-void BM_LayerFixedStep(benchmark::State& state) {
-    const std::vector<Part> parts = MakeScene(static_cast<int>(state.range(0)));
-    std::vector<std::unique_ptr<CModel>> models;
-    CPhysicsWorld world(&AcceptContact);
-    for (size_t i = 0; i < parts.size(); ++i) {
-        const Part& part = parts[i];
-        auto model = std::make_unique<CModel>();
-        if (part.bBox) {
-            model->m_nBoxes = 1;
-            model->m_pBoxes = new COrientedBox[1];
-            model->m_pBoxes[0] = COrientedBox{CVector3(0, 0, 0), CVector3(part.halfX, part.halfY, 0.5f),
-                                              {CVector3(1, 0, 0), CVector3(0, 1, 0), CVector3(0, 0, 1)}};
-        } else {
-            model->m_nSpheres = 1;
-            model->m_pSpheres = new CModelSphere[1];
-            model->m_pSpheres[0] = CModelSphere{CVector3(0, 0, 0), part.halfX};
-        }
-        CMatrix turn;
-        turn.SetRotationZ(part.angle);
-        CMatrix move;
-        move.SetTranslation(part.x, part.y, 0.0f);
-        CMatrix placement;
-        CMatrix::Multiply(&placement, turn, move);
-        CPhysicsBody* body = world.AddBody(model.get(), nullptr, i < 3 ? 1 : 0, &placement, -1, 0);
-        body->m_fFriction = 0.6f;
-        body->m_fBounce = 0.2f;
-        models.push_back(std::move(model));
-    }
-    for (auto _ : state) {
-        world.Step(kHalfStep);
-        world.Step(kHalfStep);
-    }
-    state.counters["bodies"] = static_cast<double>(state.range(0));
-    // Where the heap came to rest: the same in every case when they ran the same scene.
-    double height = 0.0;
-    for (auto* node = world.m_pBodies->m_pHead; node; node = node->m_pNext) {
-        if (!node->m_data->m_bStatic)
-            height += dBodyGetPosition(node->m_data->m_Body)[1];
-    }
-    state.counters["mean_y"] = height / static_cast<double>(state.range(0));
+double TimeBlock(SettledHeaps* settled, EHeapKind kind) {
+    const int index = static_cast<int>(kind);
+    dRandSetSeed(settled->seeds[index]);
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < kBlockSteps; ++i)
+        settled->heaps[index]->FixedStep();
+    const auto end = std::chrono::steady_clock::now();
+    settled->seeds[index] = dRandGetSeed();
+    return std::chrono::duration<double>(end - start).count();
 }
 
-// The same scene with ODE alone. With bHolders the shapes sit in geom transforms as the
-// layer's compound bodies do; without, they are attached to their bodies directly.
-struct BareScene {
-    dWorldID world;
-    dSpaceID space;
-    dJointGroupID contacts;
-    std::vector<dBodyID> bodies;  // the dynamic ones
-};
-
-void BareNearCallback(void* data, dGeomID o1, dGeomID o2) {
-    auto* scene = static_cast<BareScene*>(data);
-    dBodyID a = dGeomGetBody(o1);
-    dBodyID b = dGeomGetBody(o2);
-    if (!a) {
-        if (!b)
-            return;
-        std::swap(o1, o2);
-        std::swap(a, b);
-    }
-    const unsigned long categoryA = dGeomGetCategoryBits(o1);
-    const unsigned long categoryB = dGeomGetCategoryBits(o2);
-    if ((categoryA == 0 && (categoryB == 0 || categoryB == 2)) || (categoryA == 2 && categoryB == 0))
+void BM_LayerOverBareOde(benchmark::State& state) {
+    SettledHeaps* settled = Settled(static_cast<int>(state.range(0)));
+    if (!settled) {
+        state.SkipWithError("no heap of that size");
         return;
-    dContact contact[4] = {};
-    for (dContact& c : contact) {
-        c.surface.mode = dContactApprox1 | dContactMotion1 | dContactBounce;
-        // The layer's values are floats.
-        c.surface.mu = 0.6f;
-        c.surface.bounce = 0.2f;
-        c.surface.bounce_vel = 0.01;
     }
-    const int count = dCollide(o1, o2, 4, &contact[0].geom, sizeof(dContact));
-    for (int i = 0; i < count; ++i) {
-        dJointID joint = dJointCreateContact(scene->world, scene->contacts, &contact[i]);
-        dJointAttach(joint, a, b);
-    }
-}
-
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-dGeomID Held(dSpaceID space, dGeomID shape) {
-    dGeomID holder = dCreateGeomTransform(space);
-    dGeomTransformSetCleanup(holder, 1);
-    dGeomTransformSetGeom(holder, shape);
-    return holder;
-}
-#pragma GCC diagnostic pop
-
-void BareFixedStep(benchmark::State& state, bool bHolders) {
-    const std::vector<Part> parts = MakeScene(static_cast<int>(state.range(0)));
-    dInitODE2(0);
-    dRandSetSeed(0);
-    BareScene scene;
-    scene.world = dWorldCreate();
-    scene.space = dHashSpaceCreate(nullptr);
-    scene.contacts = dJointGroupCreate(0);
-    dWorldSetCFM(scene.world, 1e-5);
-    dWorldSetERP(scene.world, 0.2);
-    dWorldSetGravity(scene.world, 0.0, -9.81f, 0.0);
-    for (size_t i = 0; i < parts.size(); ++i) {
-        const Part& part = parts[i];
-        const bool bStatic = i < 3;
-        dMass mass;
-        dGeomID shape;
-        if (part.bBox) {
-            shape = dCreateBox(bHolders ? nullptr : scene.space, 2.0 * part.halfX, 2.0 * part.halfY, 1.0);
-            dMassSetBox(&mass, 1.0, 2.0 * part.halfX, 2.0 * part.halfY, 1.0);
-        } else {
-            shape = dCreateSphere(bHolders ? nullptr : scene.space, part.halfX);
-            dMassSetSphere(&mass, 1.0, part.halfX);
-        }
-        dGeomID geom = bHolders ? Held(scene.space, shape) : shape;
-        dMatrix3 rotation;
-        dRFromAxisAndAngle(rotation, 0.0, 0.0, 1.0, part.angle);
-        dGeomSetCategoryBits(geom, bStatic ? 0 : 1);
-        if (bStatic) {
-            dGeomSetPosition(shape, part.x, part.y, 0.0);
-            dGeomSetRotation(shape, rotation);
-            continue;
-        }
-        dBodyID body = dBodyCreate(scene.world);
-        dBodySetPosition(body, part.x, part.y, 0.0);
-        dBodySetRotation(body, rotation);
-        dBodySetMass(body, &mass);
-        dGeomSetBody(geom, body);
-        scene.bodies.push_back(body);
-    }
-    dWorldSetQuickStepNumIterations(scene.world, 20);
+    std::array<double, kKinds> seconds = {};
+    size_t turn = 0;
     for (auto _ : state) {
-        for (int half = 0; half < 2; ++half) {
-            dSpaceCollide(scene.space, &scene, &BareNearCallback);
-            dWorldQuickStep(scene.world, static_cast<float>(kHalfStep));
-            dJointGroupEmpty(scene.contacts);
-            for (dBodyID body : scene.bodies) {
-                const dReal* p = dBodyGetPosition(body);
-                dBodySetPosition(body, p[0], p[1], 0.0);
-                const dReal* q = dBodyGetQuaternion(body);
-                const dReal norm = std::sqrt(q[0] * q[0] + q[3] * q[3]);
-                const dQuaternion flat = {q[0] / norm, 0.0, 0.0, q[3] / norm};
-                dBodySetQuaternion(body, flat);
-                dBodySetAngularVel(body, 0.0, 0.0, dBodyGetAngularVel(body)[2]);
-            }
+        for (EHeapKind kind : kOrders[turn++ % kOrders.size()]) {
+            const double block = TimeBlock(settled, kind);
+            seconds[static_cast<int>(kind)] += block;
+            if (kind == EHeapKind::kLayer)
+                state.SetIterationTime(block / kBlockSteps);
         }
     }
+    const double steps = static_cast<double>(state.iterations()) * kBlockSteps;
+    const double layer = seconds[static_cast<int>(EHeapKind::kLayer)];
+    const double bare = seconds[static_cast<int>(EHeapKind::kBareOde)];
+    const double held = seconds[static_cast<int>(EHeapKind::kBareOdeHeld)];
     state.counters["bodies"] = static_cast<double>(state.range(0));
-    double height = 0.0;
-    for (dBodyID body : scene.bodies)
-        height += dBodyGetPosition(body)[1];
-    state.counters["mean_y"] = height / static_cast<double>(state.range(0));
-    dJointGroupDestroy(scene.contacts);
-    dSpaceDestroy(scene.space);
-    dWorldDestroy(scene.world);
-    dCloseODE();
+    state.counters["ode_us"] = 1e6 * bare / steps;
+    state.counters["ode_held_us"] = 1e6 * held / steps;
+    state.counters["layer_per_ode"] = layer / bare;
+    state.counters["layer_per_held"] = layer / held;
+    // A few centimetres a second: the heap timed lies in the well, it does not fall.
+    state.counters["settled_speed"] = settled->settledSpeed;
+    // The layer and the held shapes run the same heap: their mean heights agree exactly.
+    state.counters["mean_y"] = settled->heaps[static_cast<int>(EHeapKind::kLayer)]->MeanHeight();
+    state.counters["held_mean_y"] = settled->heaps[static_cast<int>(EHeapKind::kBareOdeHeld)]->MeanHeight();
 }
-
-void BM_BareOdeFixedStep(benchmark::State& state) {
-    BareFixedStep(state, false);
-}
-
-void BM_BareOdeHeldShapesFixedStep(benchmark::State& state) {
-    BareFixedStep(state, true);
-}
-
-#define PHYSICS_SCENES(bm) \
-    BENCHMARK(bm)->Arg(50)->Arg(200)->Arg(500)->Iterations(kFixedSteps)->Unit(benchmark::kMicrosecond)
-
-PHYSICS_SCENES(BM_LayerFixedStep);
-PHYSICS_SCENES(BM_BareOdeFixedStep);
-PHYSICS_SCENES(BM_BareOdeHeldShapesFixedStep);
+BENCHMARK(BM_LayerOverBareOde)
+    ->Arg(50)
+    ->Arg(200)
+    ->Arg(500)
+    ->Arg(1000)
+    ->Arg(2000)
+    ->Iterations(12)
+    ->Repetitions(5)
+    ->DisplayAggregatesOnly(true)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    // The heaps go before the program's static objects do.
+    Cache().reset();
+    return 0;
+}

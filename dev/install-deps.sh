@@ -7,7 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config ccache
   libode-dev libsdl2-dev libopenal-dev libvorbis-dev libogg-dev libfreetype-dev
   libgl-dev libegl-dev libgl1-mesa-dri libglx-mesa0 libegl-mesa0 xvfb xauth
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
   vorbis-tools sox imagemagick fonts-dejavu-core clang libclang-rt-14-dev
 )
 

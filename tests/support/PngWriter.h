@@ -1,4 +1,5 @@
-// Writes RGBA pictures as PNG files (uncompressed), so that rendered frames can be looked at.
+// Writes RGBA pictures as compressed PNG files through libpng, so that rendered frames can be
+// looked at.
 #pragma once
 
 #include <cstdint>

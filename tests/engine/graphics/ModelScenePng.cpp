@@ -1,6 +1,6 @@
 // Renders the default data set's models (a gear, a ball, a plank and digit wheels showing
-// three frames) through the Direct3D 9 render device under its default light and the game's
-// camera, and writes the frame as a PNG for a person to look at:
+// three frames) through the Direct3D 9 render device under the game's light and camera, and
+// writes the frame as a PNG for a person to look at:
 // model_scene_png <out.png> <models folder>.
 #include <cstdint>
 #include <cstdio>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bench/GameCamera.h"
+#include "bench/GameLight.h"
 #include "engine/graphics/Camera.h"
 #include "engine/graphics/Model.h"
 #include "engine/graphics/RenderDeviceDX9.h"
@@ -61,8 +62,9 @@ void DrawScene(CRenderDeviceDX9* device, CCamera* camera, const std::vector<Plac
     device->Clear(kClearTarget | kClearDepth, 0xFF1C2433, 1.0f, 0);
     device->BeginScene();
     camera->Apply(device);
-    // The device's default light: white, shining along +z, away from the camera.
-    device->SetLight(0, &device->m_Lights[0]);
+    // The game's light, along its shadows' direction: tops, fronts and left sides are lit.
+    const CLight light = GameLight();
+    device->SetLight(0, &light);
     device->LightEnable(0, 1);
     device->SetRenderState(kRenderLighting, 1);
     device->SetRenderState(kRenderAmbient, 0xFF282828);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/GameLight.h"
 #include "engine/graphics/Model.h"
 #include "engine/graphics/Shader.h"
 #include "engine/graphics/ShaderHandler.h"
@@ -18,8 +19,7 @@ namespace {
 
 constexpr int kWidth = 640;
 constexpr int kHeight = 480;
-// The scene-object list's light direction; a longer shadow than the game's, to reach the floor.
-const CVector3 kLight(0.4f, -0.5f, 1.0f);
+// A longer shadow than the game's, to reach the floor.
 constexpr float kShadowLength = 0.6f;
 
 struct Placed {
@@ -105,13 +105,15 @@ int main(int argc, char** argv) {
             }
             device->Clear(kClearTarget | kClearDepth | kClearStencil, 0xFF1C2433, 1.0f, 0);
             device->BeginScene();
-            device->SetLight(0, &device->m_Lights[0]);
+            // Lit along the shadows' direction, so that the lit faces agree with the shadows.
+            const CLight light = GameLight();
+            device->SetLight(0, &light);
             device->LightEnable(0, 1);
             device->SetRenderState(kRenderAmbient, 0xFF303030);
             Draw(device, &shaders, {&floor, "floor", CMatrix::Identity(), false});
             for (const Placed& placed : casters)
                 Draw(device, &shaders, placed);
-            const bool built = DrawShadowVolumes(device, shadowCasters, kLight, kShadowLength);
+            const bool built = DrawShadowVolumes(device, shadowCasters, kGameLightDirection, kShadowLength);
             DarkenShadows(device, kWidth, kHeight);
             device->EndScene();
             CFrame frame = scene.Grab();
