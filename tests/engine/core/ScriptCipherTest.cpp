@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "tests/support/RandomBytes.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -30,15 +30,6 @@ const Key kKeys[] = {
     {"script key", kScriptKey, 20},
     {"empty key", "", 0},
 };
-
-Bytes RandomBytes(size_t count, unsigned seed) {
-    std::mt19937 engine(seed);
-    std::uniform_int_distribution<int> byte(0, 255);
-    Bytes bytes(count);
-    for (uint8_t& value : bytes)
-        value = static_cast<uint8_t>(byte(engine));
-    return bytes;
-}
 
 Bytes FromText(const char* text) {
     return Bytes(text, text + strlen(text));
