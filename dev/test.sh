@@ -22,4 +22,7 @@ else
 fi
 
 cd "$folder"
-xvfb-run -a -s '-screen 0 1024x768x24' ctest --output-on-failure -j"$(nproc)"
+# xvfb-run -a takes the first free display number, and two runs started together can take the
+# same one (the second then talks to the first's server, which goes away under it); starting
+# the search at a random number keeps runs on one machine apart.
+xvfb-run -a -n $((100 + RANDOM % 800)) -s '-screen 0 1024x768x24' ctest --output-on-failure -j"$(nproc)"

@@ -456,6 +456,8 @@ class ModelVolumeTest : public ModelTest {
 protected:
     void SetUp() override {
         ModelTest::SetUp();
+        if (HasFatalFailure())
+            return;
         ASSERT_EQ(Load(&m_model, TwoFrameSquare()), 1);
     }
     CModel m_model;

@@ -358,6 +358,8 @@ class RenderDeviceDX9 : public RenderDeviceDX9Start {
 protected:
     void SetUp() override {
         RenderDeviceDX9Start::SetUp();
+        if (HasFatalFailure())
+            return;
         ASSERT_EQ(InitWindowed(), 1);
         ASSERT_NE(m_Device.m_pDevice, nullptr);
     }

@@ -565,6 +565,8 @@ class WndFocusTest : public WndTest {
 protected:
     void SetUp() override {
         WndTest::SetUp();
+        if (HasFatalFailure())
+            return;
         for (const char* name : {"A", "B", "C"})
             windows[name] = Add(root, name, {}, CWnd::kVisible | CWnd::kFocusable);
         windows["A1"] = Add(*windows["A"], "A1", {}, CWnd::kVisible | CWnd::kFocusable);
@@ -707,6 +709,8 @@ class WndPointTest : public WndTest {
 protected:
     void SetUp() override {
         WndTest::SetUp();
+        if (HasFatalFailure())
+            return;
         front = Add(root, "front", {100.0f, 100.0f, 300.0f, 300.0f});
         inner = Add(*front, "inner", {120.0f, 120.0f, 180.0f, 180.0f});
         back = Add(root, "back", {200.0f, 200.0f, 400.0f, 400.0f});
@@ -1021,6 +1025,8 @@ class WndDragTest : public WndTest {
 protected:
     void SetUp() override {
         WndTest::SetUp();
+        if (HasFatalFailure())
+            return;
         dialog = Add(root, "dialog", kDialogRect, CWnd::kVisible | CWnd::kDraggable);
         dialog->m_nPointerShape = 7;
         button = Add(*dialog, "button", kButtonRect);

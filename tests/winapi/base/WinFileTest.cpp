@@ -67,6 +67,8 @@ class WinFileTest : public FileTreeTest {
 protected:
     void SetUp() override {
         FileTreeTest::SetUp();
+        if (HasFatalFailure())
+            return;
         for (const char* name : {"Alpha.ZQL", "beta.zql", "ABC", "abc.txt", "aXc.zql", ".hidden", "\xE4rger.zql"})
             MakeFile(name, name);
         MakeLink("link.zql", "beta.zql");

@@ -22,6 +22,8 @@ class WinPathTest : public FileTreeTest {
 protected:
     void SetUp() override {
         FileTreeTest::SetUp();
+        if (HasFatalFailure())
+            return;
         MakeFolder("data/labs");
         MakeFile("data/labs/x.zql", "lab");
         MakeFolder("same");

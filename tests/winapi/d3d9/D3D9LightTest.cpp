@@ -104,6 +104,8 @@ class D3D9LightTest : public CFixedFunctionTest {
 protected:
     void SetUp() override {
         CFixedFunctionTest::SetUp();
+        if (HasFatalFailure())
+            return;
         m_material.Diffuse = D3DCOLORVALUE{1.0f, 1.0f, 1.0f, 1.0f};
         m_material.Ambient = D3DCOLORVALUE{0.5f, 0.5f, 0.5f, 1.0f};
         ASSERT_EQ(m_device->SetMaterial(&m_material), D3D_OK);

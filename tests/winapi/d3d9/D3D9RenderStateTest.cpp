@@ -35,6 +35,8 @@ class D3D9RenderStateTest : public CFixedFunctionTest {
 protected:
     void SetUp() override {
         CFixedFunctionTest::SetUp();
+        if (HasFatalFailure())
+            return;
         SetRender(D3DRS_LIGHTING, FALSE);
         SetRender(D3DRS_CULLMODE, D3DCULL_NONE);
     }

@@ -49,6 +49,8 @@ class D3D9SamplerTest : public CFixedFunctionTest {
 protected:
     void SetUp() override {
         CFixedFunctionTest::SetUp();
+        if (HasFatalFailure())
+            return;
         SetColorStage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE);
         SetAlphaStage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE);
     }
