@@ -18,6 +18,7 @@
 #include "tests/engine/graphics/ShaderSceneFixture.h"
 #include "tests/support/PixelFrame.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/ToolModel.h"
 #include "winapi/d3d9/D3D9.h"
 
 namespace {

@@ -5,10 +5,8 @@
 
 #include "bench/GameCamera.h"
 #include "engine/core/Matrix.h"
-#include "engine/graphics/Model.h"
 #include "engine/graphics/ShadowVolume.h"
 #include "tests/support/TempDir.h"
-#include "tools/model/ModelBuilder.h"
 #include "winapi/d3d9/D3D9TestHooks.h"
 
 bool WriteTgaWithConvert(const std::string& path, int width, int height,
@@ -33,17 +31,6 @@ bool WriteTgaWithConvert(const std::string& path, int width, int height,
     std::remove(picture.c_str());
     std::remove(errors.c_str());
     return status == 0 && FileExists(path);
-}
-
-bool MakeToolModel(CRenderDevice* device, const std::string& text, CModel* model, std::string* error) {
-    std::vector<uint8_t> bytes;
-    if (!MakeModelFromText(text, &bytes, error))
-        return false;
-    if (!model->LoadFromMemory(device, bytes.data(), bytes.size())) {
-        *error = "the model reader refused the tool's file";
-        return false;
-    }
-    return true;
 }
 
 bool DrawShadowVolumes(CRenderDevice* device, const std::vector<CShadowCaster>& casters, const CVector3& light,

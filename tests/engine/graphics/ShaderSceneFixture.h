@@ -1,6 +1,6 @@
-// What the shader and shadow tests share: textures written by ImageMagick's convert, models
-// made by the model tool, and a window with the Direct3D 9 render device (a depth buffer
-// with stencil) under the game's camera, read back pixel by pixel.
+// What the shader and shadow tests share: textures written by ImageMagick's convert and a
+// window with the Direct3D 9 render device (a depth buffer with stencil) under the game's
+// camera, read back pixel by pixel.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +14,6 @@
 #include "engine/graphics/RenderDeviceDX9.h"
 #include "engine/platform/ViewportWin32.h"
 
-class CModel;
 class CRenderDevice;
 class CShadowVolume;
 
@@ -22,9 +21,6 @@ class CShadowVolume;
 // PAM picture; false with what convert said when it fails.
 bool WriteTgaWithConvert(const std::string& path, int width, int height,
                          const std::function<uint32_t(int x, int y)>& texel, std::string* diagnostics);
-
-// A model made by the model tool from its text and read by the engine's model reader.
-bool MakeToolModel(CRenderDevice* device, const std::string& text, CModel* model, std::string* error);
 
 // One shadow-casting object of a scene: its volume (created for its model), its world matrix
 // and whether it is mirrored (the scene-object list's test: a negative x scale or own y scale).

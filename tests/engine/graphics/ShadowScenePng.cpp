@@ -14,6 +14,7 @@
 #include "engine/graphics/ShadowVolume.h"
 #include "tests/engine/graphics/ShaderSceneFixture.h"
 #include "tests/support/PngWriter.h"
+#include "tests/support/ToolModel.h"
 
 namespace {
 

@@ -25,6 +25,7 @@
 #include "tests/engine/graphics/ModelBytes.h"
 #include "tests/engine/graphics/ShaderSceneFixture.h"
 #include "tests/support/RecordingRenderDevice.h"
+#include "tests/support/ToolModel.h"
 
 namespace {
 

@@ -13,27 +13,15 @@
 #include "engine/graphics/ParticleGravityModifier.h"
 #include "game/app/EmitterList.h"
 #include "game/app/NamedEntryList.h"
+#include "game/flow/ConnectorKinds.h"
 
 namespace {
 
 // --- named entries ----------------------------------------------------------------------------------
 
-// The interaction kinds the game registers at start-up, in its order.
-void RegisterGameKinds(CNamedEntryList* list) {
-    struct Kind {
-        const char* name;
-        uint32_t id;
-    };
-    const Kind kinds[] = {{"Pipe", 1},      {"Pipe", 1},   {"Gear", 5},  {"Mechanic", 10}, {"Magnetic", 11},
-                          {"Fire", 253},    {"Power", 254}, {"Rope", 253}, {"Wheel", 255},   {"Light", 2},
-                          {"Heat", 3},      {"Wind", 4},   {"Force", 12}};
-    for (const Kind& kind : kinds)
-        ASSERT_NE(list->Add(kind.name, kind.id, 0), nullptr);
-}
-
 TEST(NamedEntryListTest, TagsTakeTheFirstRegisteredNameTheyContain) {
     CNamedEntryList list;
-    RegisterGameKinds(&list);
+    ASSERT_EQ(RegisterConnectorKinds(&list), 1);
     EXPECT_EQ(list.m_pList->m_nCount, 13);
     struct Case {
         const char* tag;
