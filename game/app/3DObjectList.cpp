@@ -51,7 +51,8 @@ C3DObject* C3DObjectList::Add(const char* name, const CVector3& posRel, M3DOMObj
 }
 
 CPointerList::Node* C3DObjectList::FindNode(const C3DObject* object) const {
-    for (CPointerList::Node* node = m_pList->m_pHead; node; node = node->m_pNext) {
+    // From the tail: the objects removed most often (clones, a deleted subtree) came last.
+    for (CPointerList::Node* node = m_pList->m_pTail; node; node = node->m_pPrev) {
         if (node->m_data == object)
             return node;
     }

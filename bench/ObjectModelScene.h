@@ -1,0 +1,128 @@
+// A level-sized object-model scene built in code on the recording render device: 4 groups of
+// 125 elements, each element a node with one body object and three parts placed relative to
+// it with three objects each, so 2,004 nodes (root not counted) and 5,000 objects. Some parts
+// move towards targets and some turn, so a frame has work. Its models are the model tool's,
+// read by the engine's model reader, with connection tags of the game's kinds.
+#pragma once
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "engine/graphics/Gfx.h"
+#include "engine/graphics/GfxHandler.h"
+#include "engine/graphics/Model.h"
+#include "game/app/3DOMObject.h"
+#include "game/app/3DOMTree.h"
+#include "game/app/EmitterList.h"
+#include "game/app/NamedEntryList.h"
+#include "game/flow/ConnectorKinds.h"
+#include "tests/support/RecordingRenderDevice.h"
+#include "tests/support/ToolModel.h"
+
+class CObjectModelScene {
+public:
+    static constexpr int kGroups = 4;
+    static constexpr int kElementsPerGroup = 125;
+    static constexpr int kPartsPerElement = 3;
+    static constexpr int kObjectsPerPart = 3;
+    static constexpr int kElements = kGroups * kElementsPerGroup;
+    static constexpr int kObjects = kElements * (1 + kPartsPerElement * kObjectsPerPart);
+    // Elements stand on a grid in the x-y plane, this far apart, facing the viewer along z.
+    static constexpr float kSpacing = 2.0f;
+    static constexpr int kColumns = 25;
+
+    // Loads the models; false with the reason when the device or the tool fails.
+    bool LoadModels(std::string* error) {
+        if (!m_Device.InitForTest(64, 0, 0) || !m_Gfx.Init(&m_Device)) {
+            *error = "the recording device did not start";
+            return false;
+        }
+        RegisterConnectorKinds(&m_Entries);
+        const char* const bodyText =
+            "frames 10\npart box size 1 1 1\nend\n"
+            "tag Gear\n    translate 0.5 0 0\nend\n"
+            "tag Pipe\n    translate -0.5 0 0\nend\n"
+            "sphere 0 0 0 0.7\nbox 0 0 0 0.5 0.5 0.5\n";
+        const char* const partText =
+            "frames 10\npart sphere radius 0.2 segments 8 rings 6\nend\n"
+            "tag Power\nend\n"
+            "sphere 0 0 0 0.2\n";
+        return AddModel("Body", bodyText, error) && AddModel("Part", partText, error);
+    }
+
+    // Builds the scene in the tree made anew; the models must be loaded.
+    void Build() {
+        m_pTree = std::make_unique<M3DOMTree>(&m_Gfx, nullptr, &m_Device, nullptr, &m_FrameTime, &m_RunTime,
+                                              &m_Entries, &m_Emitters);
+        char name[32];
+        int element = 0;
+        for (int g = 0; g < kGroups; ++g) {
+            snprintf(name, sizeof name, "group%d", g);
+            M3DOMObject* group = Link(m_pTree->CreateMO(name), m_pTree->m_pRoot);
+            for (int e = 0; e < kElementsPerGroup; ++e, ++element) {
+                snprintf(name, sizeof name, "element%d", element);
+                M3DOMObject* mo = Link(m_pTree->CreateMO(name), group);
+                mo->m_nBKS = M3DOMObject::kWholeElementBKS;
+                mo->m_vPos = mo->m_vTarget = ElementPosition(element);
+                mo->AddO("Body", CVector3(0.0f, 0.0f, 0.0f));
+                for (int p = 0; p < kPartsPerElement; ++p) {
+                    snprintf(name, sizeof name, "part%d", p);
+                    M3DOMObject* part = Link(m_pTree->CreateMO(name), mo);
+                    part->m_bRelative = 1;
+                    part->m_bRotRel = 1;
+                    part->m_vPosRel = part->m_vTargetRel = CVector3(0.3f * static_cast<float>(p), 0.4f, -0.2f);
+                    // Every third element's parts slide to and fro, every fifth element's turn.
+                    if (element % 3 == 0) {
+                        part->m_vTargetRel.y = -0.4f;
+                        part->m_fVelocity = 0.5f;
+                    }
+                    if (element % 5 == 0)
+                        part->m_vAngularVelocity = CVector3(0.0f, 1.0f, 0.0f);
+                    for (int o = 0; o < kObjectsPerPart; ++o)
+                        part->AddO("Part", CVector3(0.1f * static_cast<float>(o), 0.0f, 0.0f));
+                }
+            }
+        }
+        m_FrameTime = 1.0 / 60.0;
+        m_pTree->UpdateAll();
+    }
+
+    static CVector3 ElementPosition(int element) {
+        const int column = element % kColumns;
+        const int row = element / kColumns;
+        return CVector3(kSpacing * static_cast<float>(column), kSpacing * static_cast<float>(row), 0.0f);
+    }
+
+    M3DOMObject* Group(int g) const { return m_pTree->m_pRoot->GetChild(g); }
+
+    CRecordingRenderDevice m_Device;
+    CGfxHandler m_Gfx;
+    CNamedEntryList m_Entries;
+    CEmitterList m_Emitters;
+    double m_FrameTime = 0.0;
+    double m_RunTime = 0.0;
+    std::unique_ptr<M3DOMTree> m_pTree;  // goes before the lists it points into
+
+private:
+    static M3DOMObject* Link(M3DOMObject* mo, M3DOMObject* parent) {
+        M3DOMTree::Reparent(parent, mo);
+        return mo;
+    }
+
+    bool AddModel(const char* name, const char* text, std::string* error) {
+        auto* model = new CModel;
+        if (!MakeToolModel(&m_Device, text, model, error)) {
+            delete model;
+            return false;
+        }
+        auto* gfx = new CGfx;
+        gfx->m_sName.Assign(name, static_cast<uint32_t>(strlen(name)));
+        gfx->m_pDevice = &m_Device;
+        gfx->m_nKind = kGfxModel;
+        gfx->m_pResource = model;
+        gfx->m_bLoaded = 1;
+        m_Gfx.m_pResources->Append(gfx);
+        return true;
+    }
+};

@@ -1,0 +1,15 @@
+// The typed views of the pointer-list nodes that the object model's sources walk.
+#pragma once
+
+#include "engine/core/PointerList.h"
+
+class C3DObject;
+class M3DOMObject;
+
+inline M3DOMObject* ChildOf(const CPointerList::Node* node) {
+    return static_cast<M3DOMObject*>(node->m_data);
+}
+
+inline C3DObject* ObjectOf(const CPointerList::Node* node) {
+    return static_cast<C3DObject*>(node->m_data);
+}
