@@ -156,6 +156,8 @@ public:
     uint32_t m_nPCT2Count = 0;
     CVertexBuffer* m_pPoolPRC2T1 = nullptr;
     uint32_t m_nPRC2T1Count = 0;
+    // The camera billboards face; not owned, set by the application (none until then).
+    CCamera* m_pCamera = nullptr;
 
 private:
     void DeletePools();

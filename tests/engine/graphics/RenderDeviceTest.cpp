@@ -11,6 +11,7 @@
 #include "engine/core/LogFile.h"
 #include "engine/core/Matrix.h"
 #include "engine/core/MatrixStack.h"
+#include "engine/graphics/Camera.h"
 #include "engine/graphics/RenderTypes.h"
 #include "engine/graphics/Texture2D.h"
 #include "engine/graphics/VertexBuffer.h"
@@ -669,6 +670,21 @@ TEST(RenderDeviceDisplayModes, GrowsWhateverTheStep) {
             EXPECT_EQ(list.m_pItems[i].nHeight, 2 * i);
         }
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Current camera
+
+TEST(RenderDeviceCamera, ANewDeviceHasNoneAndKeepsTheOneSetThroughStartAndShutdown) {
+    CRecordingRenderDevice device;
+    EXPECT_EQ(device.m_pCamera, nullptr);
+    CCamera camera;
+    device.m_pCamera = &camera;
+    // The camera is the application's: starting and stopping the device leave it alone.
+    ASSERT_EQ(device.InitForTest(1, 1, 1), 1);
+    EXPECT_EQ(device.m_pCamera, &camera);
+    device.Shutdown();
+    EXPECT_EQ(device.m_pCamera, &camera);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -17,6 +17,7 @@
 #include "engine/graphics/ShaderHandler.h"
 #include "tests/engine/graphics/ShaderSceneFixture.h"
 #include "tests/support/PixelFrame.h"
+#include "tests/support/SceneWindow.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ToolModel.h"
 #include "winapi/d3d9/D3D9.h"
@@ -81,7 +82,7 @@ std::string Differences(const LayerState& expected, const LayerState& actual) {
     return out.str();
 }
 
-::testing::AssertionResult ColourNear(const CFrame& frame, float x, float y, uint32_t expected, int tolerance) {
+::testing::AssertionResult ColourNear(const PixelFrame& frame, float x, float y, uint32_t expected, int tolerance) {
     const int px = static_cast<int>(x);
     const int py = static_cast<int>(y);
     if (px < 0 || py < 0 || px >= frame.width || py >= frame.height)
@@ -127,7 +128,7 @@ protected:
         m_scene.Project(CVector3(-3.0f + 6.0f * u, 2.25f - 4.5f * v, -0.1f), x, y);
     }
 
-    CFrame DrawWith(CShader* shader, CModel* model, uint32_t background, double t = 0.0) {
+    PixelFrame DrawWith(CShader* shader, CModel* model, uint32_t background, double t = 0.0) {
         CRenderDeviceDX9& device = m_scene.m_Device;
         device.Clear(kClearTarget | kClearDepth | kClearStencil, background, 1.0f, 0);
         device.BeginScene();
@@ -210,14 +211,14 @@ TEST_F(ShaderDrawTest, ABlendedShaderMixesWithWhatIsBehind) {
     // No light is on, so the colour is the emissive one and the alpha the diffuse one.
     Load("see { pass { blend srcalpha invsrcalpha diffuse 0 0 0 0.25 emissive 1 0 0 1 } }\r\n"
          "solid { pass { diffuse 0 0 0 1 emissive 0 1 0 1 } }\r\n");
-    const CFrame blended = DrawWith(m_handler.GetShader("see"), &board, 0xFF0000FF);
+    const PixelFrame blended = DrawWith(m_handler.GetShader("see"), &board, 0xFF0000FF);
     float x, y;
     BoardPixel(0.5f, 0.5f, &x, &y);
     EXPECT_TRUE(ColourNear(blended, x, y, 0x4000BF, 2));  // a quarter red over three quarters blue
     EXPECT_TRUE(ColourNear(blended, 2, 2, 0x0000FF, 0));
 
     // The reset turned blending off again: an opaque shader drawn next covers the background.
-    const CFrame solid = DrawWith(m_handler.GetShader("solid"), &board, 0xFF0000FF);
+    const PixelFrame solid = DrawWith(m_handler.GetShader("solid"), &board, 0xFF0000FF);
     EXPECT_TRUE(ColourNear(solid, x, y, 0x00FF00, 1));
 }
 
@@ -247,7 +248,7 @@ TEST_F(ShaderDrawTest, TwoStagesCombineTheirTexturesAndTheSecondMoves) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.shader);
-        const CFrame frame = DrawWith(m_handler.GetShader(c.shader), &board, 0xFF202020);
+        const PixelFrame frame = DrawWith(m_handler.GetShader(c.shader), &board, 0xFF202020);
         float x, y;
         BoardPixel(0.15f, 0.5f, &x, &y);
         EXPECT_TRUE(ColourNear(frame, x, y, c.left, 3));

@@ -13,7 +13,10 @@
 #include "engine/graphics/ShaderHandler.h"
 #include "engine/graphics/ShadowVolume.h"
 #include "tests/engine/graphics/ShaderSceneFixture.h"
+#include "tests/support/PixelFrame.h"
 #include "tests/support/PngWriter.h"
+#include "tests/support/SceneWindow.h"
+#include "tests/support/ShadowStencil.h"
 #include "tests/support/ToolModel.h"
 
 namespace {
@@ -114,10 +117,10 @@ int main(int argc, char** argv) {
             Draw(device, &shaders, {&floor, "floor", CMatrix::Identity(), false});
             for (const Placed& placed : casters)
                 Draw(device, &shaders, placed);
-            const bool built = DrawShadowVolumes(device, shadowCasters, kGameLightDirection, kShadowLength);
+            const bool built = DrawShadowVolumes(device, shadowCasters, kShadowLength);
             DarkenShadows(device, kWidth, kHeight);
             device->EndScene();
-            CFrame frame = scene.Grab();
+            PixelFrame frame = scene.Grab();
             written = built && WritePng(out, frame.pixels, frame.width, frame.height);
             device->Present();
         }

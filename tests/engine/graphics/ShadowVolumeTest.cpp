@@ -24,7 +24,10 @@
 #include "engine/graphics/VertexBuffer.h"
 #include "tests/engine/graphics/ModelBytes.h"
 #include "tests/engine/graphics/ShaderSceneFixture.h"
+#include "tests/support/PixelFrame.h"
 #include "tests/support/RecordingRenderDevice.h"
+#include "tests/support/SceneWindow.h"
+#include "tests/support/ShadowStencil.h"
 #include "tests/support/ToolModel.h"
 
 namespace {
@@ -442,11 +445,6 @@ constexpr float kPlaneZ = 2.95f;
 // The scene-object list's light direction; the caster's shadow length 1 reaches the plane.
 const CVector3 kLight(0.4f, -0.5f, 1.0f);
 
-// The stencil values the probes tell apart, and the colour each is drawn in.
-const std::pair<int, uint32_t> kProbes[] = {{0, 0x0000FF}, {1, 0x00FF00}, {2, 0xFF0000},
-                                             {3, 0xFFFF00}, {255, 0xFF00FF}, {254, 0x00FFFF}};
-constexpr int kUnknownValue = -1;
-
 class ShadowStencilTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -478,39 +476,9 @@ protected:
         }
     }
 
-    // The stencil value of every pixel: one full-window quad per value of interest, drawn only
-    // where the stencil equals it, each in its own colour.
-    std::vector<int> ReadStencil() {
-        CRenderDevice& device = m_scene.m_Device;
-        device.Clear(kClearTarget, 0xFF808080, 1.0f, 0);
-        device.SetRenderState(kRenderDepthTest, 0);
-        device.SetRenderState(kRenderStencilEnable, 1);
-        device.SetRenderState(kRenderStencilCompare, kCompareEqual);
-        device.SetRenderState(kRenderStencilPass, kStencilKeep);
-        for (const auto& [value, colour] : kProbes) {
-            device.SetRenderState(kRenderStencilReference, static_cast<uint32_t>(value));
-            device.DrawQuad2D(0.0f, 0.0f, 0.5f, static_cast<float>(kWidth), static_cast<float>(kHeight),
-                              0xFF000000 | colour, 0.0f, 0.0f, 1.0f, 1.0f);
-        }
-        device.SetRenderState(kRenderStencilEnable, 0);
-        device.SetRenderState(kRenderDepthTest, 1);
-        device.EndScene();
-        const CFrame frame = m_scene.Grab();
-        std::vector<int> values(frame.pixels.size(), kUnknownValue);
-        for (int y = 0; y < frame.height; ++y) {
-            for (int x = 0; x < frame.width; ++x) {
-                for (const auto& [value, colour] : kProbes) {
-                    if (frame.At(x, y) == colour)
-                        values[static_cast<size_t>(y) * frame.width + x] = value;
-                }
-            }
-        }
-        return values;
-    }
-
     // Renders the plane and the caster, its shadow pass and the darkening; the darkened frame,
     // then the stencil values.
-    void Render(const CMatrix& world, bool bMirroredOrder, CFrame* darkened, std::vector<int>* stencil) {
+    void Render(const CMatrix& world, bool bMirroredOrder, PixelFrame* darkened, std::vector<int>* stencil) {
         CRenderDeviceDX9& device = m_scene.m_Device;
         device.Clear(kClearTarget | kClearDepth | kClearStencil, 0xFF000000, 1.0f, 0);
         device.BeginScene();
@@ -518,12 +486,12 @@ protected:
         device.LightEnable(0, 1);
         DrawModel(&m_plane, "floor", CMatrix::Identity(), false);
         DrawModel(&m_caster, "red", world, world.m_f[0] < 0.0f);
-        EXPECT_TRUE(DrawShadowVolumes(&device, {CShadowCaster{&m_volume, world, bMirroredOrder}}, kLight, 1.0f));
+        EXPECT_TRUE(DrawShadowVolumes(&device, {CShadowCaster{&m_volume, world, bMirroredOrder}}, 1.0f));
         DarkenShadows(&device, kWidth, kHeight);
         device.EndScene();
         *darkened = m_scene.Grab();
         device.BeginScene();
-        *stencil = ReadStencil();
+        *stencil = ReadStencil(&m_scene);
     }
 
     CSceneWindow m_scene;
@@ -544,14 +512,14 @@ std::vector<Box> WorldBoxes(const CMatrix& world) {
     return boxes;
 }
 
-// What the stencil should hold at a window point: kUnknownValue where the caster itself is
+// What the stencil should hold at a window point: kStencilUnknown where the caster itself is
 // seen, else how many of its boxes lie between the plane point and the light.
 int ExpectedCount(const CSceneWindow& scene, const std::vector<Box>& boxes, float x, float y) {
     CVector3 origin, direction;
     scene.PixelRay(x, y, &origin, &direction);
     for (const Box& box : boxes) {
         if (RayBox(origin, direction, box) >= 0.0f)
-            return kUnknownValue;
+            return kStencilUnknown;
     }
     const float t = (kPlaneZ - origin.z) / direction.z;
     const CVector3 onPlane(origin.x + t * direction.x, origin.y + t * direction.y, kPlaneZ);
@@ -584,7 +552,7 @@ TEST_F(ShadowStencilTest, TheVolumeCountsOneInsideTheShadowAndTheDarkeningFollow
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        CFrame darkened;
+        PixelFrame darkened;
         std::vector<int> stencil;
         Render(c.world, c.mirroredOrder, &darkened, &stencil);
         const std::vector<Box> boxes = WorldBoxes(c.world);
@@ -600,7 +568,7 @@ TEST_F(ShadowStencilTest, TheVolumeCountsOneInsideTheShadowAndTheDarkeningFollow
                 const float cx = static_cast<float>(x) + 0.5f;
                 const float cy = static_cast<float>(y) + 0.5f;
                 const int expected = ExpectedCount(m_scene, boxes, cx, cy);
-                if (expected == kUnknownValue)
+                if (expected == kStencilUnknown)
                     continue;
                 bool stable = true;
                 for (const auto& [dx, dy] : {std::pair{1.5f, 0.0f}, {-1.5f, 0.0f}, {0.0f, 1.5f}, {0.0f, -1.5f}})
@@ -640,7 +608,7 @@ TEST_F(ShadowStencilTest, AMirroredObjectDrawnInTheOrdinaryOrderCountsTheWrongWa
     move.SetTranslation(0.8f, 0.6f, 0.0f);
     mirror.SetScale(-1.0f, 1.0f, 1.0f);
     CMatrix::Multiply(&mirroredWorld, mirror, move);
-    CFrame darkened;
+    PixelFrame darkened;
     std::vector<int> stencil;
     Render(mirroredWorld, false, &darkened, &stencil);
     const std::vector<Box> boxes = WorldBoxes(mirroredWorld);
