@@ -1,5 +1,6 @@
 #include "engine/core/FileBytes.h"
 
+#include <cerrno>
 #include <cstdio>
 
 bool ReadFileBytes(const char* fileName, std::vector<uint8_t>* out) {
@@ -14,6 +15,9 @@ bool ReadFileBytes(const char* fileName, std::vector<uint8_t>* out) {
     while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
         out->insert(out->end(), chunk, chunk + got);
     const bool read = !ferror(file);
+    // The caller may want to say why: the close must not change the read's reason.
+    const int reason = errno;
     fclose(file);
+    errno = reason;
     return read;
 }

@@ -2,11 +2,11 @@
 
 #include <cstring>
 
-#include "game/app/3DOMObject_local.h"
 #include "game/app/3DOMTree.h"
 #include "game/app/3DObject.h"
 #include "game/app/3DObjectList.h"
 #include "game/app/EmitterList.h"
+#include "game/app/ListNodes_local.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "game/app/3DOMObject_local.h"
 #include "game/app/3DObject.h"
+#include "game/app/ListNodes_local.h"
 #include "game/app/NamedEntryList.h"
 
 namespace {

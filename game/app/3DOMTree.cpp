@@ -1,9 +1,9 @@
 #include "game/app/3DOMTree.h"
 
 #include "game/app/3DOMObject.h"
-#include "game/app/3DOMObject_local.h"
 #include "game/app/3DObject.h"
 #include "game/app/3DObjectList.h"
+#include "game/app/ListNodes_local.h"
 
 namespace {
 

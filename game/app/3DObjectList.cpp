@@ -5,16 +5,13 @@
 #include "engine/graphics/Gfx.h"
 #include "engine/graphics/GfxHandler.h"
 #include "game/app/3DObject.h"
+#include "game/app/ListNodes_local.h"
 
 namespace {
 
 constexpr int kNodesPerBlock = 100;
 // Where both pick searches start: farther than anything in a scene.
 constexpr float kFarthest = 9999.0f;
-
-C3DObject* ObjectOf(const CPointerList::Node* node) {
-    return static_cast<C3DObject*>(node->m_data);
-}
 
 }  // namespace
 

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/core/FileBytes.h"
+
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
@@ -18,20 +20,10 @@ constexpr int kMaxPoints = 32767;
 
 // The whole file; false with the reason the system gives when it cannot be opened or read.
 bool ReadWholeFile(const char* path, std::vector<FT_Byte>* bytes, std::string* error) {
-    FILE* file = fopen(path, "rb");
-    if (!file) {
-        *error = std::string("cannot read ") + path + ": " + strerror(errno);
-        return false;
-    }
-    FT_Byte chunk[65536];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes->insert(bytes->end(), chunk, chunk + got);
-    const bool failed = ferror(file) != 0;
-    if (failed)
-        *error = std::string("cannot read ") + path + ": " + strerror(errno);
-    fclose(file);
-    return !failed;
+    if (ReadFileBytes(path, bytes))
+        return true;
+    *error = std::string("cannot read ") + path + ": " + strerror(errno);
+    return false;
 }
 
 // A face and its library, closed on every path.

@@ -7,41 +7,22 @@
 #include <vector>
 
 #include "engine/core/AtomicFile.h"
+#include "engine/core/FileBytes.h"
 #include "tools/model/ModelBuilder.h"
-
-namespace {
-
-// The whole file; false with errno telling why when it cannot be opened or read.
-bool ReadWholeFile(const char* path, std::string* text) {
-    FILE* file = fopen(path, "rb");
-    if (!file)
-        return false;
-    char chunk[65536];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
-        text->append(chunk, got);
-    const bool failed = ferror(file) != 0;
-    const int reason = errno;
-    fclose(file);
-    errno = reason;
-    return !failed;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 3) {
         fprintf(stderr, "usage: make_model <model text> <model file>\n");
         return 2;
     }
-    std::string text;
-    if (!ReadWholeFile(argv[1], &text)) {
+    std::vector<uint8_t> textBytes;
+    if (!ReadFileBytes(argv[1], &textBytes)) {
         fprintf(stderr, "make_model: cannot read %s: %s\n", argv[1], strerror(errno));
         return 1;
     }
     std::vector<uint8_t> bytes;
     std::string error;
-    if (!MakeModelFromText(text, &bytes, &error)) {
+    if (!MakeModelFromText(std::string(textBytes.begin(), textBytes.end()), &bytes, &error)) {
         fprintf(stderr, "make_model: %s: %s\n", argv[1], error.c_str());
         return 1;
     }

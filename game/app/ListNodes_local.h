@@ -1,4 +1,4 @@
-// The typed views of the pointer-list nodes that the object model's sources walk.
+// The typed views of the pointer-list nodes that the scene-object list and the object model walk.
 #pragma once
 
 #include "engine/core/PointerList.h"
