@@ -15,19 +15,9 @@ namespace {
 
 constexpr int kPicks = 100;
 
-bool Prepare(benchmark::State& state, CObjectModelScene* scene) {
-    std::string error;
-    if (!scene->LoadModels(&error)) {
-        state.SkipWithError(error.c_str());
-        return false;
-    }
-    scene->Build();
-    return true;
-}
-
 void BM_ObjectModelUpdateAll(benchmark::State& state) {
     CObjectModelScene scene;
-    if (!Prepare(state, &scene))
+    if (!PrepareObjectModelScene(state, &scene))
         return;
     for (auto _ : state)
         scene.m_pTree->UpdateAll();
@@ -38,7 +28,7 @@ BENCHMARK(BM_ObjectModelUpdateAll)->Unit(benchmark::kMicrosecond);
 
 void BM_ObjectModelPick100(benchmark::State& state) {
     CObjectModelScene scene;
-    if (!Prepare(state, &scene))
+    if (!PrepareObjectModelScene(state, &scene))
         return;
     const C3DObjectList* objects = scene.m_pTree->m_pOList;
     int hits = 0;
@@ -59,7 +49,7 @@ BENCHMARK(BM_ObjectModelPick100)->Unit(benchmark::kMicrosecond);
 
 void BM_ObjectModelCloneAndDeleteGroup(benchmark::State& state) {
     CObjectModelScene scene;
-    if (!Prepare(state, &scene))
+    if (!PrepareObjectModelScene(state, &scene))
         return;
     M3DOMTree* tree = scene.m_pTree.get();
     const M3DOMObject* group = scene.Group(0);

@@ -2,18 +2,27 @@
 // 125 elements, each element a node with one body object and three parts placed relative to
 // it with three objects each, so 2,004 nodes (root not counted) and 5,000 objects. Some parts
 // move towards targets and some turn, so a frame has work. Its models are the model tool's,
-// read by the engine's model reader, with connection tags of the game's kinds.
+// read by the engine's model reader, with connection tags of the game's kinds. For drawing,
+// every object can be given one lit single-pass shader, and shadows can be limited to the
+// turning bodies of some elements.
 #pragma once
+
+#include <benchmark/benchmark.h>
 
 #include <cstring>
 #include <memory>
 #include <string>
 
+#include "engine/core/PointerList.h"
 #include "engine/graphics/Gfx.h"
 #include "engine/graphics/GfxHandler.h"
 #include "engine/graphics/Model.h"
+#include "engine/graphics/Shader.h"
+#include "engine/graphics/ShaderHandler.h"
 #include "game/app/3DOMObject.h"
 #include "game/app/3DOMTree.h"
+#include "game/app/3DObject.h"
+#include "game/app/3DObjectList.h"
 #include "game/app/EmitterList.h"
 #include "game/app/NamedEntryList.h"
 #include "game/flow/ConnectorKinds.h"
@@ -38,6 +47,7 @@ public:
             *error = "the recording device did not start";
             return false;
         }
+        m_Shaders.Init(&m_Device);
         RegisterConnectorKinds(&m_Entries);
         const char* const bodyText =
             "frames 10\npart box size 1 1 1\nend\n"
@@ -51,9 +61,44 @@ public:
         return AddModel("Body", bodyText, error) && AddModel("Part", partText, error);
     }
 
+    // Parses the scene's shader: one lit pass with a material and one texture stage, as an
+    // element's shader has (its texture left out: the recording device draws none).
+    bool LoadShader(std::string* error) {
+        static constexpr char kScript[] =
+            "element {\r\n pass {\r\n  diffuse 0.8 0.7 0.6 1\r\n  specular 0.3 0.3 0.3 1\r\n  power 12\r\n"
+            "  stage { colorop modulate texture current }\r\n }\r\n}\r\n";
+        m_Shaders.LoadScriptFromMemory(kScript, sizeof kScript - 1, &m_Gfx);
+        m_pShader = m_Shaders.GetShader("element");
+        if (!m_pShader || m_pShader->GetPassCount() != 1) {
+            *error = "the scene's shader did not parse to one pass";
+            return false;
+        }
+        return true;
+    }
+
+    // Every object of the built scene draws through the loaded shader, shared as from the script.
+    void ShadeAll() {
+        for (CPointerList::Node* node = m_pTree->m_pOList->m_pList->m_pHead; node; node = node->m_pNext)
+            static_cast<C3DObject*>(node->m_data)->SetShader(m_pShader);
+    }
+
+    // The body objects of the first `casters` elements cast shadows that follow their turn, and
+    // those elements turn, so each frame rebuilds their volumes; no other object casts one.
+    void SetTurningShadowCasters(int casters) {
+        for (CPointerList::Node* node = m_pTree->m_pOList->m_pList->m_pHead; node; node = node->m_pNext)
+            static_cast<C3DObject*>(node->m_data)->m_bCastShadow = 0;
+        for (int element = 0; element < casters && element < kElements; ++element) {
+            M3DOMObject* mo = Group(element / kElementsPerGroup)->GetChild(element % kElementsPerGroup);
+            mo->m_vAngularVelocity = CVector3(0.0f, 1.0f, 0.0f);
+            auto* body = static_cast<C3DObject*>(mo->m_pOList->m_pHead->m_data);
+            body->m_bCastShadow = 1;
+            body->m_bDynShadow = 1;
+        }
+    }
+
     // Builds the scene in the tree made anew; the models must be loaded.
     void Build() {
-        m_pTree = std::make_unique<M3DOMTree>(&m_Gfx, nullptr, &m_Device, nullptr, &m_FrameTime, &m_RunTime,
+        m_pTree = std::make_unique<M3DOMTree>(&m_Gfx, &m_Shaders, &m_Device, nullptr, &m_FrameTime, &m_RunTime,
                                               &m_Entries, &m_Emitters);
         char name[32];
         int element = 0;
@@ -98,6 +143,8 @@ public:
 
     CRecordingRenderDevice m_Device;
     CGfxHandler m_Gfx;
+    CShaderHandler m_Shaders;
+    CShader* m_pShader = nullptr;  // the handler's, once loaded
     CNamedEntryList m_Entries;
     CEmitterList m_Emitters;
     double m_FrameTime = 0.0;
@@ -126,3 +173,14 @@ private:
         return true;
     }
 };
+
+// Loads the models and builds the scene; a failure skips the benchmark with its reason.
+inline bool PrepareObjectModelScene(benchmark::State& state, CObjectModelScene* scene) {
+    std::string error;
+    if (!scene->LoadModels(&error)) {
+        state.SkipWithError(error.c_str());
+        return false;
+    }
+    scene->Build();
+    return true;
+}

@@ -49,6 +49,9 @@ void CopyPassFields(CShaderPass* to, const CShaderPass& from) {
 }  // namespace
 
 float CShaderWaveform::Evaluate(float t) const {
+    // Most materials are constant: they need neither the phase nor its fraction.
+    if (nEvaluator < kWaveSin || nEvaluator > kWaveTriangle)
+        return fAmplitude;
     const float x = t / fPeriod + fPhase;
     const float f = std::fmod(x, 1.0f);
     switch (nEvaluator) {

@@ -122,6 +122,11 @@ int M3DOMTree::Collide(const M3DOMObject* a, const M3DOMObject* b, float exclude
     return Touches(a, b, excludeValue);
 }
 
+void M3DOMTree::Draw(double time) {
+    m_pOList->DrawPass(time, 0);
+    m_pOList->DrawShadowVolumes();
+}
+
 void M3DOMTree::UpdateAll() {
     m_pRoot->UpdateTransform(nullptr);
     m_pOList->UpdateMatrices();

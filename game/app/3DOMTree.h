@@ -45,6 +45,10 @@ public:
     // Whether the subtrees of a and b touch, pair by pair of their nodes.
     static int Collide(const M3DOMObject* a, const M3DOMObject* b, float excludeValue);
 
+    // The tree's objects in render pass 0 and the passes up to 9 after it, then their shadows;
+    // time is the shader time, the application's running time in seconds.
+    void Draw(double time);
+
     // One frame of motion from the root, then every object's matrix and points.
     void UpdateAll();
     // Places the scene from mo (the root for none) without moving or turning anything.

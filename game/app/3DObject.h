@@ -94,6 +94,20 @@ public:
     // The graphics' model, or none (also for a texture or font resource).
     CModel* GetModel() const;
 
+    // Draws the object at its matrix, each shader pass applied around the mesh (lighting off
+    // without a shader), with its bounding volumes and connection points when debug is set.
+    // A billboard faces the device's current camera and is drawn only with a shader. Always 1.
+    int Draw(int debug, double time);
+    // The mesh through every shader pass, with no depth or lighting switch: 1 when a visible
+    // object with a model and a shader was drawn.
+    int DrawSimple(double time);
+    // A negative x scale from the owner or own y scale turns the faces inside out.
+    bool IsMirrored() const { return m_vScale.x < 0.0f || m_vOwnScale.y < 0.0f; }
+    // Pushes the device's world stack with the object's matrix multiplied in and hands the top
+    // to the device, which it returns; PopWorld undoes it.
+    const CMatrix& PushWorld() const;
+    void PopWorld() const;
+
     CRenderDevice* m_pDevice;
     int32_t m_nID = -1;
     char m_szName[kNameSize] = {};
@@ -131,4 +145,8 @@ public:
 
 private:
     void FreePoints();
+    // The current frame, or the blend of the two frames; frame 0 for an unblended simple draw.
+    int DrawMesh(CModel* model, bool bSimple);
+    void DrawBillboard(double time);
+    void DrawDebug(CModel* model);
 };

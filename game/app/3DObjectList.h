@@ -39,6 +39,15 @@ public:
     // The matrices and points of every visible object.
     void UpdateMatrices();
 
+    // Draws the visible objects of one render pass. Pass 0 also draws the passes 1 up to the
+    // highest one below 10 that a visible object has, in ascending order; passes 10 and above
+    // are drawn only by number. m_nDrawn counts what this call drew.
+    void DrawPass(double time, uint32_t pass);
+    // The stencil shadows of the visible shadow-casting objects, only on a device with a stencil
+    // buffer. A volume is made the first time its object casts a shadow and rebuilt when the
+    // object's turn or size changed; an object whose volume cannot be made casts none.
+    void DrawShadowVolumes();
+
     // The hit object nearest the viewer by position (the smallest z), passing over one whose
     // VALUE marks it as picked last when another is hit; none when nothing is hit.
     C3DObject* Pick(const CVector3& origin, const CVector3& direction) const;
@@ -56,4 +65,6 @@ public:
 
 private:
     CPointerList::Node* FindNode(const C3DObject* object) const;
+    // Draws the visible objects of the pass; the highest other pass below 10 among them.
+    uint32_t DrawObjectsOfPass(double time, uint32_t pass);
 };

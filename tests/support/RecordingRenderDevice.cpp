@@ -11,7 +11,14 @@ CRecordingRenderDevice::~CRecordingRenderDevice() {
     Shutdown();
 }
 
+void CRecordingRenderDevice::RecordDrawWorld() {
+    if (m_bRecordCalls)
+        m_DrawWorlds.push_back(m_Transforms[kTransformWorld]);
+}
+
 void CRecordingRenderDevice::Record(const char* format, ...) {
+    if (!m_bRecordCalls)
+        return;
     char line[512];
     va_list arguments;
     va_start(arguments, format);
@@ -321,18 +328,21 @@ int CRecordingRenderDevice::GetLightEnable(uint32_t index, int* bEnabled) {
 
 int CRecordingRenderDevice::DrawIndexedPrimitive(uint32_t type, int baseVertex, uint32_t minIndex,
                                                  uint32_t vertexCount, uint32_t startIndex, uint32_t primitiveCount) {
+    RecordDrawWorld();
     Record("DrawIndexedPrimitive %u %d %u %u %u %u", type, baseVertex, minIndex, vertexCount, startIndex,
            primitiveCount);
     return 1;
 }
 
 int CRecordingRenderDevice::DrawPrimitive(uint32_t type, uint32_t startVertex, uint32_t primitiveCount) {
+    RecordDrawWorld();
     Record("DrawPrimitive %u %u %u", type, startVertex, primitiveCount);
     return 1;
 }
 
 int CRecordingRenderDevice::DrawBillboard(const CVector3* /*position*/, float halfWidth, float halfHeight,
                                           uint32_t color, CCamera* /*camera*/) {
+    RecordDrawWorld();
     Record("DrawBillboard %g %g 0x%08x", static_cast<double>(halfWidth), static_cast<double>(halfHeight), color);
     return 1;
 }
@@ -375,13 +385,17 @@ int CRecordingRenderDevice::DrawTextTransformed(const CVector3* /*position*/, co
     return 1;
 }
 
-int CRecordingRenderDevice::DrawBox(const CVector3* /*centre*/, const CVector3* /*halfExtents*/,
+int CRecordingRenderDevice::DrawBox(const CVector3* centre, const CVector3* /*halfExtents*/,
                                     const CVector3* /*axes*/, uint32_t color) {
+    RecordDrawWorld();
+    if (m_bRecordCalls && centre)
+        m_DrawnBoxCentres.push_back(*centre);
     Record("DrawBox 0x%08x", color);
     return 1;
 }
 
 int CRecordingRenderDevice::DrawSphere(const CVector3* /*centre*/, float radius, uint32_t color, int segments) {
+    RecordDrawWorld();
     Record("DrawSphere %g 0x%08x %d", static_cast<double>(radius), color, segments);
     return 1;
 }

@@ -1,6 +1,7 @@
 // A render device for tests and fuzz targets that needs no graphics driver: it hands out
 // handles, keeps buffers and textures in memory, locks into that memory, and records the
-// calls and states it receives. Switches make its creation and lock calls fail.
+// calls and states it receives. Switches make its creation and lock calls fail, or stop the
+// call lines.
 #pragma once
 
 #include <cstdint>
@@ -108,6 +109,9 @@ public:
     TextureRecord* Texture(uint32_t handle);
 
     std::vector<std::string> m_Calls;  // one line per call, in order
+    // The world transform at every draw call, in order; and the centre of every box drawn.
+    std::vector<CMatrix> m_DrawWorlds;
+    std::vector<CVector3> m_DrawnBoxCentres;
     std::vector<BufferRecord> m_VertexBuffers;
     std::vector<BufferRecord> m_IndexBuffers;
     std::vector<TextureRecord> m_Textures;
@@ -121,9 +125,13 @@ public:
     bool m_bFailAddTexture = false;
     bool m_bFailCreateTexture = false;
     bool m_bFailLock = false;
+    // Off, calls leave nothing in m_Calls, m_DrawWorlds or m_DrawnBoxCentres (states are
+    // still kept): a benchmark then times its caller rather than the records.
+    bool m_bRecordCalls = true;
 
 private:
     void Record(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    void RecordDrawWorld();
     BufferRecord* Find(std::vector<BufferRecord>& table, uint32_t handle);
     int Lock(std::vector<BufferRecord>& table, uint32_t handle, uint32_t offset, uint32_t size, void** data);
 };
