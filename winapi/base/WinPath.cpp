@@ -97,10 +97,11 @@ PathStatus FindPathFolder(const char* path, PathTarget* target) {
     if (rest.size() >= 2 && rest[1] == ':' && IsDriveLetter(rest[0])) {
         if (Cp1252FoldCase(static_cast<unsigned char>(rest[0])) != 'c')
             return PathStatus::kNoFolder;
-        folder = "/";
+        // push_back rather than assigning "/": gcc 12 at -O3 warns wrongly about the assignment.
+        folder.push_back('/');
         rest.remove_prefix(2);
     } else if (rest[0] == '/') {
-        folder = "/";
+        folder.push_back('/');
     }
 
     const size_t lastSlash = rest.rfind('/');
