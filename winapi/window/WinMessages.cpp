@@ -1,5 +1,5 @@
 // The message queue: messages posted to windows, and the quit flag that PostQuitMessage
-// raises, which is handed out once the queue holds nothing else.
+// raises, which is handed out to a peek with no window once the queue holds nothing else.
 #include <SDL.h>
 
 #include <deque>
@@ -60,8 +60,9 @@ BOOL PeekMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax, UIN
             queue.messages.erase(it);
         return TRUE;
     }
-    // The quit request is not tied to a window: it passes every filter.
-    if (queue.quitPosted) {
+    // The quit request belongs to no window: a window's own pump leaves it, so a request
+    // posted on a recoverable error cannot end the program. It passes every message range.
+    if (queue.quitPosted && !window) {
         *message = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(queue.quitCode), 0, SDL_GetTicks(), POINT{0, 0}};
         if (removeFlags & PM_REMOVE)
             queue.quitPosted = false;

@@ -111,7 +111,8 @@ int ReleaseDC(HWND window, HDC dc);
 HWND GetForegroundWindow();
 HWND GetActiveWindow();
 
-// The message queue. PeekMessageA first drains the system's events.
+// The message queue. PeekMessageA first drains the system's events. Only a peek with no
+// window takes the quit request.
 BOOL PeekMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags);
 BOOL TranslateMessage(const MSG* message);
 LRESULT DispatchMessageA(const MSG* message);

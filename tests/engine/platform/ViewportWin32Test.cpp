@@ -361,21 +361,40 @@ TEST_F(ViewportWin32Test, CloseRequestSetsQuittingAndPostsQuitWithCodeOne) {
         EXPECT_EQ(m_viewport.GetWindowHandle(), window);
         EXPECT_EQ(m_viewport.IsEnabled(), 1);
 
+        // The window's pump leaves the quit request; quitting already holds without it.
+        EXPECT_EQ(m_viewport.ProcessMessages(), 0);
+        EXPECT_EQ(m_viewport.IsQuitting(), 1);
+        EXPECT_TRUE(IsWindow(window));
+
         MSG pending{};
-        ASSERT_TRUE(PeekMessageA(&pending, window, 0, 0, PM_NOREMOVE));
+        ASSERT_TRUE(PeekMessageA(&pending, nullptr, 0, 0, PM_REMOVE));
         EXPECT_EQ(pending.message, WM_QUIT);
         EXPECT_EQ(pending.wParam, 1u);
-
-        // The quit message is taken like any other.
-        EXPECT_EQ(m_viewport.ProcessMessages(), 1);
-        EXPECT_EQ(m_viewport.IsQuitting(), 1);
-        EXPECT_EQ(m_viewport.ProcessMessages(), 0);
         EXPECT_FALSE(PeekMessageA(&pending, nullptr, 0, 0, PM_NOREMOVE));
-        EXPECT_TRUE(IsWindow(window));
 
         EXPECT_EQ(m_viewport.Close(), 1);
         EXPECT_FALSE(IsWindow(window));
     }
+}
+
+TEST_F(ViewportWin32Test, PostedQuitRequestDoesNotEndTheWindowsPump) {
+    ASSERT_EQ(m_viewport.Create(nullptr, 640, 480, 0), 1);
+    while (m_viewport.ProcessMessages()) {
+    }
+    ASSERT_TRUE(PostMessageA(m_viewport.GetWindowHandle(), WM_SETCURSOR, 0, 0));
+    PostQuitMessage(666);
+
+    // The window's own message is still handed out; the quit request is not.
+    EXPECT_EQ(m_viewport.ProcessMessages(), 1);
+    EXPECT_EQ(m_viewport.ProcessMessages(), 0);
+    EXPECT_EQ(m_viewport.IsQuitting(), 0);
+    EXPECT_EQ(m_viewport.IsEnabled(), 1);
+
+    MSG pending{};
+    ASSERT_TRUE(PeekMessageA(&pending, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(pending.message, WM_QUIT);
+    EXPECT_EQ(pending.wParam, 666u);
+    EXPECT_FALSE(PeekMessageA(&pending, nullptr, 0, 0, PM_NOREMOVE));
 }
 
 TEST_F(ViewportWin32Test, ProcessMessagesTakesOnePendingMessageOfItsOwnWindow) {

@@ -507,22 +507,33 @@ TEST_F(WinWindowTest, QuitComesAfterOtherMessagesWithItsExitCode) {
     EXPECT_FALSE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
 }
 
-TEST_F(WinWindowTest, QuitPassesEveryFilter) {
+TEST_F(WinWindowTest, WindowFilterLeavesTheQuitRequestAndAPeekWithoutAWindowTakesIt) {
     const HWND window = MakeWindow();
     ASSERT_NE(window, nullptr);
     PostQuitMessage(1);
+    ASSERT_TRUE(PostMessageA(window, kPlainMessage, 5, 0));
     const struct {
         UINT filterMin;
         UINT filterMax;
     } filters[] = {{0, 0}, {WM_KEYDOWN, WM_KEYUP}, {kPlainMessage, kPlainMessage}};
     MSG message{};
+
+    // The window's own messages only: the quit request stays queued even when asked to remove.
+    ASSERT_TRUE(PeekMessageA(&message, window, 0, 0, PM_REMOVE));
+    EXPECT_EQ(message.message, kPlainMessage);
     for (const auto& filter : filters) {
-        SCOPED_TRACE(testing::Message() << filter.filterMin << "-" << filter.filterMax);
-        ASSERT_TRUE(PeekMessageA(&message, window, filter.filterMin, filter.filterMax, PM_NOREMOVE));
+        SCOPED_TRACE(testing::Message() << "window, " << filter.filterMin << "-" << filter.filterMax);
+        EXPECT_FALSE(PeekMessageA(&message, window, filter.filterMin, filter.filterMax, PM_REMOVE));
+    }
+
+    for (const auto& filter : filters) {
+        SCOPED_TRACE(testing::Message() << "no window, " << filter.filterMin << "-" << filter.filterMax);
+        ASSERT_TRUE(PeekMessageA(&message, nullptr, filter.filterMin, filter.filterMax, PM_NOREMOVE));
         EXPECT_EQ(message.message, WM_QUIT);
+        EXPECT_EQ(message.hwnd, nullptr);
         EXPECT_EQ(message.wParam, 1u);
     }
-    ASSERT_TRUE(PeekMessageA(&message, window, WM_KEYDOWN, WM_KEYUP, PM_REMOVE));
+    ASSERT_TRUE(PeekMessageA(&message, nullptr, WM_KEYDOWN, WM_KEYUP, PM_REMOVE));
     EXPECT_EQ(message.message, WM_QUIT);
     EXPECT_FALSE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
 }
