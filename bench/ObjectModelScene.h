@@ -158,19 +158,7 @@ private:
     }
 
     bool AddModel(const char* name, const char* text, std::string* error) {
-        auto* model = new CModel;
-        if (!MakeToolModel(&m_Device, text, model, error)) {
-            delete model;
-            return false;
-        }
-        auto* gfx = new CGfx;
-        gfx->m_sName.Assign(name, static_cast<uint32_t>(strlen(name)));
-        gfx->m_pDevice = &m_Device;
-        gfx->m_nKind = kGfxModel;
-        gfx->m_pResource = model;
-        gfx->m_bLoaded = 1;
-        m_Gfx.m_pResources->Append(gfx);
-        return true;
+        return AddToolModelResource(&m_Gfx, &m_Device, name, text, error) != nullptr;
     }
 };
 

@@ -1,5 +1,6 @@
 #include "game/app/3DOMWorld.h"
 
+#include "game/app/3DOMScripter.h"
 #include "game/app/3DOMTree.h"
 #include "game/app/EmitterList.h"
 #include "game/app/NamedEntryList.h"
@@ -14,6 +15,7 @@ M3DOMWorld::M3DOMWorld(CGfxHandler* gfxHandler, CShaderHandler* shaderHandler, C
                                     m_pEmitters);
     m_pTemplateTree = new M3DOMTree(gfxHandler, shaderHandler, device, log, frameTime, runTime, m_pNamedEntries,
                                     m_pEmitters);
+    m_pScripter = new M3DOMScripter(this);
 }
 
 M3DOMWorld::~M3DOMWorld() {
@@ -24,5 +26,6 @@ M3DOMWorld::~M3DOMWorld() {
     delete m_pTemplateTree;
     delete m_pInstanceTree;
     delete m_pEmitters;
-    // The scripter slot is filled, and then deleted here last, once the scripts exist.
+    delete m_pScripter;
+    m_pScripter = nullptr;
 }

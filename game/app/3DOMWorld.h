@@ -23,6 +23,6 @@ public:
     CNamedEntryList* m_pNamedEntries;  // owned
     M3DOMTree* m_pInstanceTree;        // owned
     M3DOMTree* m_pTemplateTree;        // owned
-    M3DOMScripter* m_pScripter = nullptr;  // the object-model scripts' reader and writer, none yet
+    M3DOMScripter* m_pScripter;        // owned: the object-model scripts' reader and writer
     CEmitterList* m_pEmitters;             // owned
 };

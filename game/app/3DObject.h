@@ -91,6 +91,9 @@ public:
     // The model's frame-0 box moved by the position; 0 and nothing written without a model.
     int GetBounds(CVector3* min, CVector3* max) const;
 
+    // Appends the object's definition at the indent: its name and its own placement.
+    void WriteWorldBlock(char** text, int indent) const;
+
     // The graphics' model, or none (also for a texture or font resource).
     CModel* GetModel() const;
 

@@ -48,10 +48,19 @@ C3DObject* C3DObjectList::Add(const char* name, const CVector3& posRel, M3DOMObj
 }
 
 CPointerList::Node* C3DObjectList::FindNode(const C3DObject* object) const {
-    // From the tail: the objects removed most often (clones, a deleted subtree) came last.
-    for (CPointerList::Node* node = m_pList->m_pTail; node; node = node->m_pPrev) {
-        if (node->m_data == object)
-            return node;
+    // From both ends at once: a deleted tree's objects go in the order they were made, clones
+    // and other late additions from the tail.
+    CPointerList::Node* front = m_pList->m_pHead;
+    CPointerList::Node* back = m_pList->m_pTail;
+    while (front && back) {
+        if (front->m_data == object)
+            return front;
+        if (back->m_data == object)
+            return back;
+        if (front == back || front->m_pNext == back)
+            break;
+        front = front->m_pNext;
+        back = back->m_pPrev;
     }
     return nullptr;
 }

@@ -1,5 +1,6 @@
 #include "game/app/ScriptFile.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -324,9 +325,23 @@ int CScriptFile::ReadVector(CVector3* vec, const char** pos, const char* end) {
     for (float* component : components) {
         if (!GetNextToken(token, sizeof token, pos, end))
             return 0;
-        *component = static_cast<float>(strtod(token, nullptr));
+        *component = ParseFloat(token);
     }
     return 1;
+}
+
+int32_t CScriptFile::ParseInt(const char* token) {
+    if (!token)
+        return 0;
+    const long long value = strtoll(token, nullptr, 10);
+    return static_cast<int32_t>(std::clamp<long long>(value, INT32_MIN, INT32_MAX));
+}
+
+float CScriptFile::ParseFloat(const char* token) {
+    if (!token)
+        return 0.0f;
+    const float value = static_cast<float>(strtod(token, nullptr));
+    return std::isfinite(value) ? value : 0.0f;
 }
 
 void CScriptFile::FormatVector(char* out, int outSize, const CVector3& vec) {
@@ -356,6 +371,15 @@ int CScriptFile::AppendString(char** text, const char* more) {
     free(*text);
     *text = joined;
     return 1;
+}
+
+int CScriptFile::AppendVectorLine(char** text, const char* format, const char* keyword, const CVector3& vec,
+                                  int tabs) {
+    char formatted[kFormattedVectorSize];
+    FormatVector(formatted, sizeof formatted, vec);
+    char line[kFormattedVectorSize + kTokenSize];
+    snprintf(line, sizeof line, format, keyword, formatted);
+    return AppendLine(text, line, tabs);
 }
 
 int CScriptFile::AppendLine(char** text, const char* line, int tabs) {

@@ -5,6 +5,8 @@
 // terminator. The object-model scripter and the string table derive from it.
 #pragma once
 
+#include <cstdint>
+
 #include "engine/core/ScriptCipher.h"
 
 class CLogFile;
@@ -90,11 +92,18 @@ public:
     // Three tokens as decimal numbers into vec, each stored as it is read: 1 when all three
     // were there.
     static int ReadVector(CVector3* vec, const char** pos, const char* end);
+    // A token as a number, in the C locale: an integer saturated to 32 bits; a float that is
+    // not finite once stored as one ("nan", "inf", 1e39) counts as 0. Text that is no number
+    // counts as 0.
+    static int32_t ParseInt(const char* token);
+    static float ParseFloat(const char* token);
     // "x, y, z": whole components with no decimals, others with five.
     static void FormatVector(char* out, int outSize, const CVector3& vec);
     // Heap strings released with free; a null *text counts as empty. Each append makes a new
     // buffer of exactly the joined length: 1, or 0 with *text unchanged.
     static int AppendLine(char** text, const char* line, int tabs);
+    // A line of a format with two strings: the keyword, then the formatted vector.
+    static int AppendVectorLine(char** text, const char* format, const char* keyword, const CVector3& vec, int tabs);
     static int AppendString(char** text, const char* more);
 
 protected:

@@ -1,8 +1,11 @@
 #include "tests/support/ToolModel.h"
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
+#include "engine/graphics/Gfx.h"
+#include "engine/graphics/GfxHandler.h"
 #include "engine/graphics/Model.h"
 #include "tools/model/ModelBuilder.h"
 
@@ -15,4 +18,21 @@ bool MakeToolModel(CRenderDevice* device, const std::string& text, CModel* model
         return false;
     }
     return true;
+}
+
+CGfx* AddToolModelResource(CGfxHandler* handler, CRenderDevice* device, const char* name, const std::string& text,
+                           std::string* error) {
+    auto* model = new CModel;
+    if (!MakeToolModel(device, text, model, error)) {
+        delete model;
+        return nullptr;
+    }
+    auto* gfx = new CGfx;
+    gfx->m_sName.Assign(name, static_cast<uint32_t>(strlen(name)));
+    gfx->m_pDevice = device;
+    gfx->m_nKind = kGfxModel;
+    gfx->m_pResource = model;
+    gfx->m_bLoaded = 1;
+    handler->m_pResources->Append(gfx);
+    return gfx;
 }

@@ -4,8 +4,14 @@
 
 #include <string>
 
+class CGfx;
+class CGfxHandler;
 class CModel;
 class CRenderDevice;
 
 // false with the reason when the tool refuses the text or the reader refuses the tool's file.
 bool MakeToolModel(CRenderDevice* device, const std::string& text, CModel* model, std::string* error);
+// A model resource of that name holding the tool's model of the text, appended to the
+// handler's resources, which then own it; none with the reason when the model cannot be made.
+CGfx* AddToolModelResource(CGfxHandler* handler, CRenderDevice* device, const char* name, const std::string& text,
+                           std::string* error);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "game/app/3DOMScripter.h"
 #include "game/app/3DOMTree.h"
 #include "game/app/3DOMWorld.h"
 #include "game/app/3DObject.h"
@@ -383,7 +384,8 @@ TEST_F(ObjectModelTest, EmittersLeaveTheWorldsListWithTheirNode) {
 TEST_F(ObjectModelTest, TheWorldBuildsTwoTreesOverItsEntriesAndEmitters) {
     auto* world = new M3DOMWorld(&m_Gfx, nullptr, &m_Device, nullptr, &m_FrameTime, &m_RunTime);
     ASSERT_EQ(RegisterConnectorKinds(world->m_pNamedEntries), 1);
-    EXPECT_EQ(world->m_pScripter, nullptr);
+    ASSERT_NE(world->m_pScripter, nullptr);
+    EXPECT_EQ(world->m_pScripter->m_pWorld, world);
     for (M3DOMTree* tree : {world->m_pInstanceTree, world->m_pTemplateTree}) {
         EXPECT_STREQ(tree->m_pRoot->m_szName, "#root");
         EXPECT_EQ(tree->m_pRoot->m_pTree, tree);

@@ -25,19 +25,9 @@ bool CSceneDrawStage::Start(int width, int height) {
 }
 
 CGfx* CSceneDrawStage::AddModel(const char* name, const std::string& text, std::string* error) {
-    auto* model = new CModel;
-    if (!MakeToolModel(&m_Scene.m_Device, text, model, error)) {
+    CGfx* gfx = AddToolModelResource(&m_Gfx, &m_Scene.m_Device, name, text, error);
+    if (!gfx)
         *error = std::string(name) + ": " + *error;
-        delete model;
-        return nullptr;
-    }
-    auto* gfx = new CGfx;
-    gfx->m_sName.Assign(name, static_cast<uint32_t>(strlen(name)));
-    gfx->m_pDevice = &m_Scene.m_Device;
-    gfx->m_nKind = kGfxModel;
-    gfx->m_pResource = model;
-    gfx->m_bLoaded = 1;
-    m_Gfx.m_pResources->Append(gfx);
     return gfx;
 }
 

@@ -26,14 +26,11 @@ CGfx* SceneObjectTest::AddResource(const char* name, uint32_t kind, CModel* mode
 }
 
 CGfx* SceneObjectTest::AddModel(const char* name, const std::string& text) {
-    auto* model = new CModel;
     std::string error;
-    if (!MakeToolModel(&m_Device, text, model, &error)) {
+    CGfx* gfx = AddToolModelResource(&m_Gfx, &m_Device, name, text, &error);
+    if (!gfx)
         ADD_FAILURE() << name << ": " << error;
-        delete model;
-        return nullptr;
-    }
-    return AddResource(name, kGfxModel, model);
+    return gfx;
 }
 
 CGfx* SceneObjectTest::AddTexture(const char* name) {
