@@ -99,6 +99,28 @@ std::string Utf8ToCp1252(const char* text) {
     return out;
 }
 
+bool Utf8ToCp1252Checked(const char* text, std::string* out, size_t* offset, int32_t* codePoint) {
+    out->clear();
+    const unsigned char* const start = reinterpret_cast<const unsigned char*>(text ? text : "");
+    const unsigned char* p = start;
+    while (*p) {
+        const unsigned char* const at = p;
+        int32_t code = NextCodePoint(&p);
+        if ((code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF)
+            code = -1;
+        const int character = ToCp1252(code);
+        if (character < 0) {
+            if (offset)
+                *offset = static_cast<size_t>(at - start);
+            if (codePoint)
+                *codePoint = code;
+            return false;
+        }
+        *out += static_cast<char>(character);
+    }
+    return true;
+}
+
 unsigned char Cp1252FoldCase(unsigned char c) {
     if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
         return static_cast<unsigned char>(c + 0x20);

@@ -1,6 +1,6 @@
 # Runs the program as a person would and checks how it ends.
 #   PROGRAM      the program
-#   GAME_ROOT    the built game root; copied to WORK first, so the run cannot change it
+#   GAME_ROOT    the pristine data set; copied to WORK first, so the run cannot change it
 #   WORK         a folder of this test's own
 #   HEIGHT       when set, the display script's window height in the copy
 #   EXIT_CODE    the exit code the run must end with

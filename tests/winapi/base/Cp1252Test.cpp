@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -180,6 +181,67 @@ TEST(Cp1252Test, NullAndEmptyInputGiveEmptyText) {
     EXPECT_EQ(winapi::Utf8ToCp1252(nullptr), "");
     EXPECT_EQ(winapi::Cp1252ToUtf8(""), "");
     EXPECT_EQ(winapi::Utf8ToCp1252(""), "");
+}
+
+// The checked conversion gives what the plain one gives whenever nothing would be dropped.
+TEST(Cp1252Test, CheckedConversionOfConvertibleTextMatchesThePlainOne) {
+    std::string all;
+    for (const CharacterCase& c : kCharacters)
+        all += c.utf8;
+    for (int c = 1; c < 0x80; ++c)
+        all += static_cast<char>(c);
+    const std::string texts[] = {"", "plain", all, "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC" "5"};
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(testing::PrintToString(text));
+        std::string out = "stale";
+        size_t offset = 99;
+        int32_t codePoint = 99;
+        EXPECT_TRUE(winapi::Utf8ToCp1252Checked(text.c_str(), &out, &offset, &codePoint));
+        EXPECT_EQ(out, winapi::Utf8ToCp1252(text.c_str()));
+        EXPECT_EQ(offset, 99u);
+        EXPECT_EQ(codePoint, 99);
+    }
+    std::string out = "stale";
+    EXPECT_TRUE(winapi::Utf8ToCp1252Checked(nullptr, &out, nullptr, nullptr));
+    EXPECT_EQ(out, "");
+}
+
+// Where the plain conversion drops a character, the checked one stops there and tells which.
+TEST(Cp1252Test, CheckedConversionStopsAtTheFirstCharacterItCannotConvert) {
+    const struct {
+        std::string utf8;
+        std::string before;  // converted, in Windows-1252
+        size_t offset;
+        int32_t codePoint;  // -1: malformed
+    } cases[] = {
+        {"a\xD0\xB6z", "a", 1, 0x0436},                    // Cyrillic zhe
+        {"\xC3\xA4\xC5\x81", "\xE4", 2, 0x0141},            // ä, then Ł
+        {"x\xF0\x9F\x98\x80y", "x", 1, 0x1F600},           // emoji, four bytes
+        {"\xE2\x82\xAC\xE2\x82\xAD", "\x80", 3, 0x20AD},  // €, then its neighbour
+        {"ab\xC2\x81", "ab", 2, 0x81},                      // a C1 control
+        {"\xD0\xB6\xD0\xB7", "", 0, 0x0436},               // only the first is told
+        {"a\x80" "b", "a", 1, -1},                         // stray continuation byte
+        {"a\xC3" "b", "a", 1, -1},                         // lead without continuation
+        {"ok\xE2\x82", "ok", 2, -1},                        // cut short by the end
+        {"a\xC1\x81", "a", 1, -1},                         // overlong 'A'
+        {"a\xED\xA0\x80", "a", 1, -1},                     // surrogate half
+        {"a\xF4\x90\x80\x80", "a", 1, -1},                 // beyond the last code point
+        {"a\xFF", "a", 1, -1},                             // a byte that never occurs
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.utf8));
+        std::string out;
+        size_t offset = 0;
+        int32_t codePoint = 0;
+        EXPECT_FALSE(winapi::Utf8ToCp1252Checked(c.utf8.c_str(), &out, &offset, &codePoint));
+        EXPECT_EQ(out, c.before);
+        EXPECT_EQ(offset, c.offset);
+        EXPECT_EQ(codePoint, c.codePoint);
+        // The plain conversion gives the same text before that character.
+        EXPECT_EQ(winapi::Utf8ToCp1252(c.utf8.c_str()).compare(0, c.before.size(), c.before), 0);
+        std::string unreported;
+        EXPECT_FALSE(winapi::Utf8ToCp1252Checked(c.utf8.c_str(), &unreported, nullptr, nullptr));
+    }
 }
 
 // Every letter pair of the code page, upper case first: ASCII, the Latin-1 block (but for

@@ -1,0 +1,47 @@
+# The pristine set's scripts: every script of content/ is there; block scripts, the string
+# table and shader scripts, copied or made by a tool, have CR LF line ends only and a final
+# CR LF, and a copied one holds its source's text; every other copy is its source byte for
+# byte.
+#   CONTENT   content/scripts
+#   PRISTINE  the pristine set's scripts/
+cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/DataChecks.cmake)
+list_tree(${CONTENT} sources)
+list_tree(${PRISTINE} scripts)
+if(NOT sources)
+  message(FATAL_ERROR "no scripts in ${CONTENT}")
+endif()
+foreach(file IN LISTS sources)
+  if(NOT file IN_LIST scripts)
+    message(FATAL_ERROR "the pristine set lacks scripts/${file}")
+  endif()
+endforeach()
+
+foreach(file IN LISTS scripts)
+  set(copy ${PRISTINE}/${file})
+  set(source ${CONTENT}/${file})
+  string(TOLOWER "${file}" name)
+  if(NOT name MATCHES "\\.(fsc|shd)$" AND NOT name MATCHES "^strings/[^/]+\\.txt$")
+    if(EXISTS "${source}")
+      expect_same_file(${source} ${copy})
+    endif()
+    continue()
+  endif()
+  read_bytes(${copy} bytes)
+  string(REPLACE " 0d 0a" "" lines "${bytes}")
+  if(lines MATCHES " 0[ad]")
+    message(FATAL_ERROR "scripts/${file} has a line end other than CR LF")
+  endif()
+  if(NOT bytes STREQUAL "" AND NOT bytes MATCHES " 0d 0a$")
+    message(FATAL_ERROR "scripts/${file} does not end with CR LF")
+  endif()
+  if(EXISTS "${source}")
+    # The same text: only line ends may differ.
+    read_bytes(${source} source_bytes)
+    string(REGEX REPLACE " 0[ad]" "" source_text "${source_bytes}")
+    string(REGEX REPLACE " 0[ad]" "" copy_text "${bytes}")
+    if(NOT source_text STREQUAL copy_text)
+      message(FATAL_ERROR "scripts/${file} is not the text of its source")
+    endif()
+  endif()
+endforeach()

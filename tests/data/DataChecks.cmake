@@ -1,0 +1,52 @@
+# Helpers the data-build checks share.
+
+# The files under a folder, relative to it and sorted.
+function(list_tree folder result)
+  file(GLOB_RECURSE files LIST_DIRECTORIES FALSE RELATIVE "${folder}" "${folder}/*")
+  list(SORT files)
+  set(${result} "${files}" PARENT_SCOPE)
+endfunction()
+
+# A file's bytes as " xx" pairs, so that a search cannot match across two bytes.
+function(read_bytes file result)
+  file(READ "${file}" hex HEX)
+  string(REGEX REPLACE "(..)" " \\1" bytes "${hex}")
+  set(${result} "${bytes}" PARENT_SCOPE)
+endfunction()
+
+# Fails naming every file that one folder holds and the other does not, or that differs.
+function(expect_same_tree expected actual)
+  list_tree("${expected}" expected_files)
+  list_tree("${actual}" actual_files)
+  set(problems)
+  foreach(file IN LISTS expected_files)
+    if(NOT file IN_LIST actual_files)
+      list(APPEND problems "missing: ${file}")
+      continue()
+    endif()
+    execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${expected}/${file}" "${actual}/${file}"
+                    RESULT_VARIABLE differs)
+    if(differs)
+      list(APPEND problems "differs: ${file}")
+    endif()
+  endforeach()
+  foreach(file IN LISTS actual_files)
+    if(NOT file IN_LIST expected_files)
+      list(APPEND problems "extra: ${file}")
+    endif()
+  endforeach()
+  if(NOT expected_files)
+    list(APPEND problems "no files at all in ${expected}")
+  endif()
+  if(problems)
+    list(JOIN problems "\n  " text)
+    message(FATAL_ERROR "${actual} is not ${expected}:\n  ${text}")
+  endif()
+endfunction()
+
+function(expect_same_file expected actual)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${expected}" "${actual}" RESULT_VARIABLE differs)
+  if(differs)
+    message(FATAL_ERROR "${actual} is not a copy of ${expected}")
+  endif()
+endfunction()
