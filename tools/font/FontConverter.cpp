@@ -1,13 +1,12 @@
 #include "tools/font/FontConverter.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
-#include "engine/core/FileBytes.h"
+#include "tools/font/FontFace.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -17,61 +16,6 @@ namespace {
 
 // The engine's outline holds at most this many points (FreeType's limit).
 constexpr int kMaxPoints = 32767;
-
-// The whole file; false with the reason the system gives when it cannot be opened or read.
-bool ReadWholeFile(const char* path, std::vector<FT_Byte>* bytes, std::string* error) {
-    if (ReadFileBytes(path, bytes))
-        return true;
-    *error = std::string("cannot read ") + path + ": " + strerror(errno);
-    return false;
-}
-
-// A face and its library, closed on every path.
-class CFace {
-public:
-    CFace() = default;
-    CFace(const CFace&) = delete;
-    CFace& operator=(const CFace&) = delete;
-    ~CFace() {
-        if (m_face)
-            FT_Done_Face(m_face);
-        if (m_library)
-            FT_Done_FreeType(m_library);
-    }
-
-    bool Open(const char* path, std::string* error) {
-        if (FT_Init_FreeType(&m_library)) {
-            m_library = nullptr;
-            *error = "FreeType does not start";
-            return false;
-        }
-        if (!path) {
-            *error = "no font named";
-            return false;
-        }
-        // Read here rather than by FreeType, which tells a missing file from a broken font
-        // by an error code only.
-        if (!ReadWholeFile(path, &m_bytes, error))
-            return false;
-        if (FT_New_Memory_Face(m_library, m_bytes.data(), static_cast<FT_Long>(m_bytes.size()), 0, &m_face)) {
-            m_face = nullptr;
-            *error = std::string(path) + " is not a font FreeType can read";
-            return false;
-        }
-        if (!FT_IS_SCALABLE(m_face)) {
-            *error = std::string(path) + " has no outlines";
-            return false;
-        }
-        return true;
-    }
-
-    FT_Face Get() const { return m_face; }
-
-private:
-    FT_Library m_library = nullptr;
-    FT_Face m_face = nullptr;
-    std::vector<FT_Byte> m_bytes;  // the file, which a memory face reads until it is done
-};
 
 struct CCharacter {
     uint8_t code;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine/core/AtomicFile.h"
+#include "tools/tga/TgaWriter.h"
 #include "winapi/base/Cp1252.h"
 
 namespace {
@@ -86,24 +87,11 @@ std::vector<uint8_t> EncodeCellFont(const CCellFont& font) {
 }
 
 std::vector<uint8_t> EncodeCellTexture(const CCellFont& font) {
-    std::vector<uint8_t> out;
-    PutU8(&out, 0);  // no image id
-    PutU8(&out, 0);  // no colour map
-    PutU8(&out, 2);  // uncompressed true colour
-    for (int i = 0; i < 5; ++i)
-        PutU8(&out, 0);
-    PutU16(&out, 0);
-    PutU16(&out, 0);
-    PutU16(&out, static_cast<uint16_t>(font.textureWidth));
-    PutU16(&out, static_cast<uint16_t>(font.textureHeight));
-    PutU8(&out, 32);
-    PutU8(&out, 0x28);  // eight alpha bits, rows top first
-    out.reserve(out.size() + font.grey.size() * 4);
-    for (const uint8_t coverage : font.grey) {
-        for (int channel = 0; channel < 4; ++channel)
-            PutU8(&out, coverage);
-    }
-    return out;
+    std::vector<uint8_t> pixels;
+    pixels.reserve(font.grey.size() * 4);
+    for (const uint8_t coverage : font.grey)
+        pixels.insert(pixels.end(), 4, coverage);
+    return EncodeTga(font.textureWidth, font.textureHeight, 4, pixels.data(), ETgaEncoding::kPlain);
 }
 
 bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error) {
