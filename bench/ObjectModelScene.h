@@ -29,6 +29,18 @@
 #include "tests/support/RecordingRenderDevice.h"
 #include "tests/support/ToolModel.h"
 
+// The models of the benchmark scenes: an element's body with two connection tags, and a small
+// part with one.
+inline constexpr char kObjectModelBodyText[] =
+    "frames 10\npart box size 1 1 1\nend\n"
+    "tag Gear\n    translate 0.5 0 0\nend\n"
+    "tag Pipe\n    translate -0.5 0 0\nend\n"
+    "sphere 0 0 0 0.7\nbox 0 0 0 0.5 0.5 0.5\n";
+inline constexpr char kObjectModelPartText[] =
+    "frames 10\npart sphere radius 0.2 segments 8 rings 6\nend\n"
+    "tag Power\nend\n"
+    "sphere 0 0 0 0.2\n";
+
 class CObjectModelScene {
 public:
     static constexpr int kGroups = 4;
@@ -49,16 +61,7 @@ public:
         }
         m_Shaders.Init(&m_Device);
         RegisterConnectorKinds(&m_Entries);
-        const char* const bodyText =
-            "frames 10\npart box size 1 1 1\nend\n"
-            "tag Gear\n    translate 0.5 0 0\nend\n"
-            "tag Pipe\n    translate -0.5 0 0\nend\n"
-            "sphere 0 0 0 0.7\nbox 0 0 0 0.5 0.5 0.5\n";
-        const char* const partText =
-            "frames 10\npart sphere radius 0.2 segments 8 rings 6\nend\n"
-            "tag Power\nend\n"
-            "sphere 0 0 0 0.2\n";
-        return AddModel("Body", bodyText, error) && AddModel("Part", partText, error);
+        return AddModel("Body", kObjectModelBodyText, error) && AddModel("Part", kObjectModelPartText, error);
     }
 
     // Parses the scene's shader: one lit pass with a material and one texture stage, as an

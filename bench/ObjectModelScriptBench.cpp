@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/ObjectModelScene.h"
 #include "engine/graphics/Gfx.h"
 #include "engine/graphics/GfxHandler.h"
 #include "engine/graphics/Model.h"
@@ -31,15 +32,6 @@ constexpr int kTemplates = 200;
 constexpr int kLevelElements = 500;
 constexpr int kColumns = 25;
 
-constexpr char kBodyModel[] =
-    "frames 10\npart box size 1 1 1\nend\n"
-    "tag Gear\n    translate 0.5 0 0\nend\n"
-    "tag Pipe\n    translate -0.5 0 0\nend\n"
-    "sphere 0 0 0 0.7\nbox 0 0 0 0.5 0.5 0.5\n";
-constexpr char kPartModel[] =
-    "frames 10\npart sphere radius 0.2 segments 8 rings 6\nend\n"
-    "tag Power\nend\n"
-    "sphere 0 0 0 0.2\n";
 constexpr char kShaderScript[] = "element {\r\n pass {\r\n  diffuse 0.8 0.7 0.6 1\r\n }\r\n}\r\n";
 
 std::string Format(const char* format, int a, int b = 0, int c = 0) {
@@ -94,7 +86,7 @@ public:
         }
         m_Shaders.Init(&m_Device);
         m_Shaders.LoadScriptFromMemory(kShaderScript, sizeof kShaderScript - 1, &m_Gfx);
-        if (!AddModel("Body", kBodyModel, error) || !AddModel("Part", kPartModel, error))
+        if (!AddModel("Body", kObjectModelBodyText, error) || !AddModel("Part", kObjectModelPartText, error))
             return false;
         m_pWorld = std::make_unique<M3DOMWorld>(&m_Gfx, &m_Shaders, &m_Device, nullptr, &m_FrameTime, &m_RunTime);
         RegisterConnectorKinds(m_pWorld->m_pNamedEntries);

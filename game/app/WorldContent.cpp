@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "engine/core/AtomicFile.h"
@@ -48,6 +49,7 @@ public:
     bool Failed() const { return m_bFailed; }
     int64_t Total() const { return m_nTotal; }
     int KeyLength() const { return m_nKeyLength; }
+    FILE* Stream() const { return m_pFile; }
 
 protected:
     CScriptCipher* m_pCipher;
@@ -117,6 +119,22 @@ bool ReadWideMark(FILE* file) {
     return false;
 }
 
+// Writes a whole file in one piece: the wide mark when asked, then the fields `write` adds. The
+// bytes of the enciphered fields, or 0 with the old file untouched when anything failed.
+int WriteWholeFile(const char* path, CScriptCipher* cipher, const char* key, bool bWide,
+                   const std::function<void(CFieldWriter*)>& write) {
+    CAtomicFile file;
+    if (!file.Open(path))
+        return 0;
+    CFieldWriter out(cipher, file.GetStream(), key);
+    if (bWide)
+        out.Raw(kWideMark, sizeof kWideMark);
+    write(&out);
+    if (out.Failed() || !file.Commit())
+        return 0;
+    return CappedTotal(out.Total());
+}
+
 }  // namespace
 
 CWorldContent::CWorldContent(CBaseGame* owner) : m_Records(0, kNodesPerBlock), m_pOwner(owner) {}
@@ -155,25 +173,18 @@ int CWorldContent::Save(const char* name, const void* header, int headerLength, 
     char path[2 * kPathSize];
     if (!BuildPath(name, path) || headerLength < 0 || (headerLength > 0 && !header))
         return 0;
-    CAtomicFile file;
-    if (!file.Open(path))
-        return 0;
-    CFieldWriter out(&m_Cipher, file.GetStream(), key);
-    if (m_bWide)
-        out.Raw(kWideMark, sizeof kWideMark);
-    out.U32(static_cast<uint32_t>(GetCount()));
-    out.Field(m_szTitle, kTitleSize);
-    out.U32(m_nBestScore);
-    if (headerLength > 0)
-        out.Field(header, headerLength);
-    out.U32(m_nExtraValue);
-    for (CPointerList::Node* node = m_Records.m_pHead; node && !out.Failed(); node = node->m_pNext) {
-        StepSound();
-        out.Count(RecordOf(node)->Write(file.GetStream(), key, KeyLengthOf(key), m_bWide));
-    }
-    if (out.Failed() || !file.Commit())
-        return 0;
-    return CappedTotal(out.Total());
+    return WriteWholeFile(path, &m_Cipher, key, m_bWide, [&](CFieldWriter* out) {
+        out->U32(static_cast<uint32_t>(GetCount()));
+        out->Field(m_szTitle, kTitleSize);
+        out->U32(m_nBestScore);
+        if (headerLength > 0)
+            out->Field(header, headerLength);
+        out->U32(m_nExtraValue);
+        for (CPointerList::Node* node = m_Records.m_pHead; node && !out->Failed(); node = node->m_pNext) {
+            StepSound();
+            out->Count(RecordOf(node)->Write(out->Stream(), key, out->KeyLength(), m_bWide));
+        }
+    });
 }
 
 int CWorldContent::Load(const char* name, void* header, int headerLength, const char* key) {
@@ -229,21 +240,14 @@ int CWorldContent::ExportRecord(const char* path, const CWorldContentRecord* rec
                                 int headerLength, const char* key) {
     if (!record || !path || headerLength < 0 || (headerLength > 0 && !header))
         return 0;
-    CAtomicFile file;
-    if (!file.Open(path))
-        return 0;
-    CFieldWriter out(&m_Cipher, file.GetStream(), key);
-    if (m_bWide)
-        out.Raw(kWideMark, sizeof kWideMark);
-    if (headerLength > 0)
-        out.Field(header, headerLength);
-    StepSound();
-    // Always the 80-byte name; the record keeps its own width.
-    if (!out.Failed())
-        out.Count(record->WriteFields(file.GetStream(), key, KeyLengthOf(key), 0));
-    if (out.Failed() || !file.Commit())
-        return 0;
-    return CappedTotal(out.Total());
+    return WriteWholeFile(path, &m_Cipher, key, m_bWide, [&](CFieldWriter* out) {
+        if (headerLength > 0)
+            out->Field(header, headerLength);
+        StepSound();
+        // Always the 80-byte name; the record keeps its own width.
+        if (!out->Failed())
+            out->Count(record->WriteFields(out->Stream(), key, out->KeyLength(), 0));
+    });
 }
 
 int CWorldContent::ImportRecord(const char* path, CWorldContentRecord** out, void* header, int headerLength,

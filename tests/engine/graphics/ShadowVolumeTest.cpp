@@ -25,6 +25,7 @@
 #include "tests/engine/graphics/ModelBytes.h"
 #include "tests/engine/graphics/ShaderSceneFixture.h"
 #include "tests/support/PixelFrame.h"
+#include "tests/support/RayBox.h"
 #include "tests/support/RecordingRenderDevice.h"
 #include "tests/support/SceneWindow.h"
 #include "tests/support/ShadowStencil.h"
@@ -402,37 +403,6 @@ TEST_F(ShadowVolumeTest, DrawBindsTheBufferAndDrawsTrianglesWithoutAnyState) {
 constexpr int kWidth = 160;
 constexpr int kHeight = 120;
 
-// An axis-aligned box in world space.
-struct Box {
-    CVector3 centre;
-    CVector3 half;
-};
-
-// Where the ray from `origin` along `direction` (t > 0) first meets the box; a negative value
-// when it does not.
-float RayBox(const CVector3& origin, const CVector3& direction, const Box& box) {
-    float enter = 0.0f;
-    float leave = 1e30f;
-    const float o[3] = {origin.x, origin.y, origin.z};
-    const float d[3] = {direction.x, direction.y, direction.z};
-    const float c[3] = {box.centre.x, box.centre.y, box.centre.z};
-    const float h[3] = {box.half.x, box.half.y, box.half.z};
-    for (int axis = 0; axis < 3; ++axis) {
-        if (std::fabs(d[axis]) < 1e-9f) {
-            if (std::fabs(o[axis] - c[axis]) > h[axis])
-                return -1.0f;
-            continue;
-        }
-        float t0 = (c[axis] - h[axis] - o[axis]) / d[axis];
-        float t1 = (c[axis] + h[axis] - o[axis]) / d[axis];
-        if (t0 > t1)
-            std::swap(t0, t1);
-        enter = std::max(enter, t0);
-        leave = std::min(leave, t1);
-    }
-    return enter <= leave ? enter : -1.0f;
-}
-
 // Two closed boxes, the smaller one nearer the camera and the light, so that their shadows on
 // the plane overlap in part. In the model's own space.
 const char* const kCasterText =
@@ -518,7 +488,7 @@ int ExpectedCount(const CSceneWindow& scene, const std::vector<Box>& boxes, floa
     CVector3 origin, direction;
     scene.PixelRay(x, y, &origin, &direction);
     for (const Box& box : boxes) {
-        if (RayBox(origin, direction, box) >= 0.0f)
+        if (RayBox(origin, direction, box).t >= 0.0f)
             return kStencilUnknown;
     }
     const float t = (kPlaneZ - origin.z) / direction.z;
@@ -526,7 +496,7 @@ int ExpectedCount(const CSceneWindow& scene, const std::vector<Box>& boxes, floa
     const CVector3 towardsLight = Scaled(kLight, -1.0f);
     int count = 0;
     for (const Box& box : boxes)
-        count += RayBox(onPlane, towardsLight, box) >= 0.0f ? 1 : 0;
+        count += RayBox(onPlane, towardsLight, box).t >= 0.0f ? 1 : 0;
     return count;
 }
 

@@ -25,6 +25,7 @@
 #include "game/app/EmitterList.h"
 #include "tests/game/app/SceneDrawStage.h"
 #include "tests/support/PixelFrame.h"
+#include "tests/support/RayBox.h"
 #include "tests/support/ShadowStencil.h"
 
 namespace {
@@ -55,46 +56,6 @@ constexpr float kPlaneZ = 2.95f;
 constexpr float kShadowLength = 0.6f;
 // The direction the list casts its shadows along, in world space.
 const CVector3 kShadowLight(0.4f, -0.5f, 1.0f);
-
-// An axis-aligned box in world space.
-struct Box {
-    CVector3 centre;
-    CVector3 half;
-};
-
-// Where a ray (t > 0) first meets a box and through which axis's faces it enters; t < 0 when it
-// misses.
-struct BoxHit {
-    float t;
-    int axis;
-};
-
-BoxHit RayBox(const CVector3& origin, const CVector3& direction, const Box& box) {
-    float enter = 0.0f;
-    float leave = 1e30f;
-    int axisIn = -1;
-    const float o[3] = {origin.x, origin.y, origin.z};
-    const float d[3] = {direction.x, direction.y, direction.z};
-    const float c[3] = {box.centre.x, box.centre.y, box.centre.z};
-    const float h[3] = {box.half.x, box.half.y, box.half.z};
-    for (int axis = 0; axis < 3; ++axis) {
-        if (std::fabs(d[axis]) < 1e-9f) {
-            if (std::fabs(o[axis] - c[axis]) > h[axis])
-                return {-1.0f, -1};
-            continue;
-        }
-        float t0 = (c[axis] - h[axis] - o[axis]) / d[axis];
-        float t1 = (c[axis] + h[axis] - o[axis]) / d[axis];
-        if (t0 > t1)
-            std::swap(t0, t1);
-        if (t0 > enter) {
-            enter = t0;
-            axisIn = axis;
-        }
-        leave = std::min(leave, t1);
-    }
-    return enter <= leave ? BoxHit{enter, axisIn} : BoxHit{-1.0f, -1};
-}
 
 // The block in world space for an object at pos whose owner's and own scales multiply to scale,
 // worked out from the model text's numbers.
