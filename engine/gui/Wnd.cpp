@@ -28,6 +28,7 @@ CWnd::CWnd() : m_pChildren(new CPointerList(1, 1)) {}
 CWnd::~CWnd() {
     DeleteChildren();
     delete m_pChildren;
+    ForgetModalState();
     // Nothing may keep pointing at a window that is gone.
     if (g_pFocusWindow == this)
         g_pFocusWindow = nullptr;

@@ -59,6 +59,20 @@ public:
     void BringChildToFront(CWnd* child);
     void BringToFront();
 
+    // Visible with every descendant. A modal window then opens its modal state: it becomes
+    // the current modal window, takes the mouse from everything outside its subtree and
+    // remembers the focus to give back.
+    void Show();
+    // Hidden with every descendant; a modal window closes its modal state, giving the focus
+    // back and the current modal state to its parent while other modal windows stay open.
+    void Hide();
+    // Deletes the children, unlinks the window from its parent, closes its modal state as
+    // Hide does and deletes the window itself.
+    void Destroy();
+    // Sets the active word here, in every child but `except` (recursively), and with `up`
+    // clears it in the ancestors and their other subtrees.
+    void SetActiveState(int state, CWnd* except, int up);
+
     void FocusFirst();
     void FocusNext();
     void FocusPrev();
@@ -87,6 +101,18 @@ public:
     int m_nLastChildID = 0;
 
 private:
+    void SetVisibleRecursive(bool visible);
+    // A modal window counts once, from the Show that opened its modal state to the Hide,
+    // Destroy or deletion that closes it, so showing twice or hiding a hidden window leaves
+    // the count alone.
+    void OpenModalState();
+    void CloseModalState();
+    // What deletion must undo of the modal state without touching other windows, which may
+    // be half deleted themselves.
+    void ForgetModalState();
+
+    bool m_bModalOpen = false;
+
     // The next visible, focusable child after (or before) `from` in list order, wrapping
     // around; `from` itself when it is the only one that still qualifies, else none.
     CWnd* NextFocusable(CPointerList::Node* from, bool forward) const;

@@ -12,6 +12,7 @@
 #include "engine/core/frame/BaseGame.h"
 #include "engine/gui/GuiClasses.h"
 #include "engine/platform/InputDevice.h"
+#include "tests/support/GuiTestGame.h"
 
 // Found by argument lookup, so global like the rectangle.
 static bool operator==(const CWndRect& a, const CWndRect& b) {
@@ -27,50 +28,6 @@ namespace {
 constexpr int kTabKey = 15;
 constexpr int kLeftButton = 0;
 constexpr int kRightButton = 1;
-
-class FakeInputDevice : public CInputDevice {
-public:
-    int Init(HINSTANCE, CViewport*, CLogFile*, int) override { return 1; }
-    void Release() override {}
-    void Update(double) override {}
-    int HasKeyboard() override { return 1; }
-    // Negative while down, as the real device reports it.
-    int IsKeyDown(int keyCode) override { return keysDown.count(keyCode) ? -128 : 0; }
-    int HasMouse() override { return 1; }
-    int GetMouseButton(int button) override { return button == kLeftButton && leftHeld ? 1 : 0; }
-    POINT* GetMousePos(POINT* out) override {
-        *out = pointer;
-        return out;
-    }
-
-    POINT pointer = {0, 0};
-    std::set<int> keysDown;
-    bool leftHeld = false;
-};
-
-// The application as the interface sees it: the input device, the GUI scale and the two hooks.
-class FakeGame : public CBaseGame {
-public:
-    FakeGame() : input(new FakeInputDevice) {
-        m_pInputDevice = input;  // CBaseGame deletes it
-        SetGuiScale(1.0f, 1.0f);
-    }
-    int CreateDevices() override { return 0; }
-    int CreateViewport() override { return 0; }
-    int AllowWindowDrag() override { return allowDrag; }
-    void SetPointerShape(int shape) override { pointerShapes.push_back(shape); }
-
-    void SetGuiScale(float sx, float sy) {
-        m_fReferenceWidth = 640.0f;
-        m_fReferenceHeight = 480.0f;
-        m_fGuiScaleX = sx;
-        m_fGuiScaleY = sy;
-    }
-
-    FakeInputDevice* input;
-    int allowDrag = 1;
-    std::vector<int> pointerShapes;
-};
 
 // Logs its virtual operations into a trace shared by the whole tree, as "<name> <operation>".
 class RecordingWnd : public CWnd {
@@ -145,22 +102,15 @@ std::vector<std::string> ChildNames(const CWnd& parent) {
     return forward;
 }
 
-void ResetGlobals() {
-    g_pFocusWindow = nullptr;
-    g_pCaptureWindow = nullptr;
-    g_pCurrentModalWindow = nullptr;
-    g_nModalCount = 0;
-}
-
 class WndTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetGlobals();
+        ResetWindowGlobals();
         root.SetName(CDynString("root", 0));
         root.m_rcBase = kScreen;
         root.m_nFlags = CWnd::kVisible;
     }
-    void TearDown() override { ResetGlobals(); }
+    void TearDown() override { ResetWindowGlobals(); }
 
     RecordingWnd* Add(CWnd& parent, const char* name, CWndRect base = {}, uint32_t flags = CWnd::kVisible) {
         auto* child = new RecordingWnd(trace, name);
