@@ -12,6 +12,7 @@
 #include "engine/sound/SoundClasses.h"
 #include "game/app/DemoGame.h"
 #include "game/app/ProgramIcon.h"
+#include "game/ui/UiClasses.h"
 #include "winapi/window/WinLayer.h"
 #include "winapi/window/WinWindow.h"
 
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
     RegisterGraphicsClasses();
     RegisterSoundClasses();
     RegisterGuiClasses();
+    RegisterUiClasses();
     RegisterFrameClasses();
     RegisterProgramIcon();
 

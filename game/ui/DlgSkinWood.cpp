@@ -1,0 +1,9 @@
+#include "game/ui/DlgSkinWood.h"
+
+CDlgSkinWood::CDlgSkinWood() {
+    m_pGame = nullptr;
+}
+
+int CDlgSkinWood::Draw(CBaseGame* game) {
+    return CWnd::Draw(game);
+}
