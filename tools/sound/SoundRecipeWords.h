@@ -1,0 +1,22 @@
+// The words of a sound recipe's lines and the values they spell: plain decimals, whole
+// numbers, quoted paths and note names.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The line's words, split at blanks and ended by "#"; a double-quoted stretch belongs to the
+// word it stands in, quotes and all, and may hold blanks and "#". false for a quote left open.
+bool SplitRecipeLine(const std::string& line, std::vector<std::string>* words);
+// Digits with at most one point: no sign, exponent or hex, at most twelve characters.
+bool ReadPlainDecimal(const std::string& word, double* value);
+// Digits only, at most `most`.
+bool ReadWholeNumber(const std::string& word, uint64_t most, uint64_t* value);
+// What stands between the quotes of a word that is one quoted stretch.
+bool ReadQuoted(const std::string& word, std::string* text);
+// A note of equal temperament with A4 at 440 hertz: a letter A to G, an optional "#" or "b",
+// an octave 0 to 8.
+bool ReadNoteName(const std::string& word, double* hertz);
+// A number as a message shows it: at most six significant digits, no trailing zeros.
+std::string ShortNumber(double value);
