@@ -1,5 +1,5 @@
 // What the program does from its start to its first present, in a fresh process of its own:
-// registers the engine's classes, starts the application frame in the game root (its window
+// registers the program's classes, starts the application frame in the game root (its window
 // and devices as its scripts say), runs one frame, then writes one byte to descriptor 3 so
 // that the frame benchmark can stop its clock, and shuts down as the program does.
 // cold_start_probe <game root>.
@@ -7,12 +7,7 @@
 #include <unistd.h>
 
 #include "bench/BenchGame.h"
-#include "engine/core/CoreClasses.h"
-#include "engine/core/frame/FrameClasses.h"
-#include "engine/graphics/GraphicsClasses.h"
-#include "engine/gui/GuiClasses.h"
-#include "engine/platform/PlatformClasses.h"
-#include "engine/sound/SoundClasses.h"
+#include "game/app/GameClasses.h"
 #include "winapi/window/WinLayer.h"
 
 namespace {
@@ -27,12 +22,7 @@ int main(int argc, char** argv) {
         fprintf(stderr, "usage: cold_start_probe <game root>\n");
         return 2;
     }
-    RegisterCoreClasses();
-    RegisterPlatformClasses();
-    RegisterGraphicsClasses();
-    RegisterSoundClasses();
-    RegisterGuiClasses();
-    RegisterFrameClasses();
+    RegisterGameClasses();
 
     int result = 1;
     {

@@ -4,15 +4,9 @@
 #include <cstdio>
 #include <unistd.h>
 
-#include "engine/core/CoreClasses.h"
-#include "engine/core/frame/FrameClasses.h"
-#include "engine/graphics/GraphicsClasses.h"
-#include "engine/gui/GuiClasses.h"
-#include "engine/platform/PlatformClasses.h"
-#include "engine/sound/SoundClasses.h"
 #include "game/app/DemoGame.h"
+#include "game/app/GameClasses.h"
 #include "game/app/ProgramIcon.h"
-#include "game/ui/UiClasses.h"
 #include "winapi/window/WinLayer.h"
 #include "winapi/window/WinWindow.h"
 
@@ -26,13 +20,7 @@ int main(int argc, char** argv) {
         fprintf(stderr, "brenlow: no display\n");
         return 1;
     }
-    RegisterCoreClasses();
-    RegisterPlatformClasses();
-    RegisterGraphicsClasses();
-    RegisterSoundClasses();
-    RegisterGuiClasses();
-    RegisterUiClasses();
-    RegisterFrameClasses();
+    RegisterGameClasses();
     RegisterProgramIcon();
 
     printf("brenlow: the game itself is not built yet; this runs the engine's frame on the system\n"

@@ -363,10 +363,11 @@ int CRecordingRenderDevice::DrawQuad2D(float x, float y, float z, float width, f
     return 1;
 }
 
-int CRecordingRenderDevice::DrawRotatedQuad2D(const CVector3* /*centre*/, float width, float height, uint32_t color,
+int CRecordingRenderDevice::DrawRotatedQuad2D(const CVector3* centre, float width, float height, uint32_t color,
                                               float angle) {
-    Record("DrawRotatedQuad2D %g %g 0x%08x %g", static_cast<double>(width), static_cast<double>(height), color,
-           static_cast<double>(angle));
+    Record("DrawRotatedQuad2D %g %g %g %g %g 0x%08x %.9g", static_cast<double>(centre->x),
+           static_cast<double>(centre->y), static_cast<double>(centre->z), static_cast<double>(width),
+           static_cast<double>(height), color, static_cast<double>(angle));
     return 1;
 }
 

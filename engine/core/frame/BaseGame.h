@@ -83,10 +83,12 @@ public:
     static uint32_t FpsFrameCount;   // frames since the last frames-per-second update
     static double FpsLastTime;       // timer reading of that update
 
-private:
-    int CreateSoundDevice();
+protected:
     // A script number truncated to an int; NaN or out of range gives the default.
     static int ReadInt(CValueScript& script, const char* key, int defaultValue);
+
+private:
+    int CreateSoundDevice();
     // A reference size from the system script; one of 0 or less takes the default, logged.
     float ReadReferenceSize(const char* key, float defaultValue);
     void LogLine(const char* text);

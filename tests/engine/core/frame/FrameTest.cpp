@@ -2,8 +2,7 @@
 
 #include <vector>
 
-#include "engine/core/frame/FrameClasses.h"
-#include "engine/gui/Wnd.h"
+#include "tests/support/FrameReset.h"
 #include "winapi/base/TimerTestHooks.h"
 #include "winapi/base/WinTimer.h"
 #include "winapi/d3d9/D3D9TestHooks.h"
@@ -21,13 +20,7 @@ const char* const kStartLog =
     "\tCreating Devices .. \tOk\n";
 
 void FrameTest::SetUp() {
-    RegisterFrameClasses();
-    CBaseGame::FrameTimeStep = 0.0;
-    CBaseGame::PrevFrameTime = 0.0;
-    CBaseGame::FpsFrameCount = 0;
-    CBaseGame::FpsLastTime = 0.0;
-    g_pFocusWindow = nullptr;
-    g_pCaptureWindow = nullptr;
+    ResetFrameState();
 }
 
 void FrameTest::TearDown() {

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "tests/engine/core/frame/GameRoot.h"
 #include "tests/engine/core/frame/TestGame.h"
+#include "tests/support/GameRoot.h"
 
 // The frame's own log lines of a start-up that got through every script and both creations.
 extern const char* const kStartLog;

@@ -1,4 +1,4 @@
-#include "tests/engine/core/frame/GameRoot.h"
+#include "tests/support/GameRoot.h"
 
 #include <unistd.h>
 

@@ -1,0 +1,151 @@
+// The game's application object: on top of the engine's frame it owns the graphics, shader
+// and sound handlers, the desktop and the game's dialogs, the object-model world, the
+// controller, the scene camera, the CD player and the settings of "scripts/config/config.vsc"
+// and "scripts/config/labs.vsc".
+#pragma once
+
+#include <cstdint>
+
+#include "engine/core/EventList.h"
+#include "engine/core/ValueScript.h"
+#include "engine/core/frame/BaseGame.h"
+#include "engine/sound/CDAudio.h"
+
+class CCamera;
+class CDlgChooseLevel;
+class CDlgCreditsMenu;
+class CDlgFileOpen;
+class CDlgLabChoose;
+class CDlgLabChooseEnhanced;
+class CDlgLevelDone;
+class CDlgLevelProperty;
+class CDlgMemoBox;
+class CDlgOptionMenu;
+class CDlgStartLevel;
+class CGfx;
+class CGfxHandler;
+class CShaderHandler;
+class CSoundHandler;
+class CWndDesktop;
+class M3DOMWorld;
+class RODAGame;
+
+class CGame : public CBaseGame {
+public:
+    CGame();
+    ~CGame() override;
+
+    int CreateDevices() override;
+    int CreateViewport() override;
+    // The step time of a lost device's last frame must not be handed on once it is back.
+    void OnDeviceLost() override;
+    void OnDeviceReset() override;
+    // The CD's end-of-track notification: code 1 plays the next track (random order by
+    // "MusicCDOrder"); the device is not looked at.
+    virtual void OnCDNotify(WPARAM code, LPARAM device);
+    // Hides the system pointer over the window while the game draws its own; 1 when hidden.
+    virtual int UpdateCursor();
+
+    // The first steps of the game's start-up: the handlers, the desktop, the dialogs, the
+    // object-model world and the controller, in that order.
+    void CreateGameObjects();
+    // Loads the GUI and game graphics, the shaders and the camera; 0 at the first failure,
+    // which is logged.
+    int InitGfx();
+    int InitSound();
+    // Camera, light, material, texture level of detail and filters onto the render device.
+    void ApplyGfxSettings();
+    // The render device's distinct resolutions in first-seen order, each node (height, width).
+    void CollectDisplayModes();
+
+    // One frame of the loading screen, drawn and presented: the picture and three gears that
+    // turn by a fixed angle per frame.
+    void DrawLoadingScreen();
+    // The loaders' progress callback; the context is the application object.
+    static void LoadingProgress(void* context);
+
+    CEventList* m_pDisplayModes = nullptr;
+    CGfxHandler* m_pGuiGfx = nullptr;
+    CWndDesktop* m_pDesktop = nullptr;
+    CDlgOptionMenu* m_pOptionMenu = nullptr;
+    CDlgCreditsMenu* m_pCreditsMenu = nullptr;
+    CDlgMemoBox* m_pMemoBox = nullptr;
+    CDlgLevelProperty* m_pLevelProperty = nullptr;
+    CDlgLevelDone* m_pLevelDone = nullptr;
+    CDlgFileOpen* m_pFileOpen = nullptr;
+    CDlgStartLevel* m_pStartLevel = nullptr;
+    CGfx* m_pPointerTexture = nullptr;
+    CGfxHandler* m_pGameGfx = nullptr;
+    // Emptied at the end of start-up: the loading screen is not drawn again.
+    CGfxHandler* m_pLoadingGfx = nullptr;
+    CShaderHandler* m_pShaderHandler = nullptr;
+    CSoundHandler* m_pSoundHandler = nullptr;
+    CCDAudio m_CDAudio;
+    uint32_t m_nSavedCDVolume = 0;
+    uint32_t m_nCDTrack = 1;
+    // Seconds: the sum of all fixed steps, the last step, and the scene's clock.
+    double m_fTotalStepTime = 0.0;
+    double m_fStepTime = 0.0;
+    double m_fSceneClock = 0.0;
+    M3DOMWorld* m_pWorld = nullptr;
+    RODAGame* m_pController = nullptr;
+    int32_t m_nPointerX = 0;
+    int32_t m_nPointerY = 0;
+    CCamera* m_pCamera = nullptr;
+    CGfx* m_pMenuFont = nullptr;
+    CGfx* m_pMenuFontTexture = nullptr;
+    CDlgChooseLevel* m_pChooseLevel = nullptr;
+    CDlgLabChoose* m_pLabChoose = nullptr;
+    CDlgLabChooseEnhanced* m_pLabChooseEnhanced = nullptr;
+    CValueScript m_ConfigScript;
+    CValueScript m_LabsScript;
+
+    // The settings, named after their keys.
+    uint32_t m_nTextureQuality = 0;
+    uint32_t m_nTextureFilter = 0;
+    int32_t m_nShadows = 0;
+    int32_t m_nSoftwareCursor = 0;
+    int32_t m_nSoundFX = 0;
+    int32_t m_nSoundFXVol = 0;
+    int32_t m_nSpeech = 0;
+    int32_t m_nSpeechVol = 0;
+    uint32_t m_nMusic = 0;
+    int32_t m_nMusicGameVol = 0;
+    int32_t m_nMusicCDVol = 0;
+    uint32_t m_nMusicCDOrder = 0;
+    int32_t m_nCommentFrequency = 0;
+    int32_t m_nProfessor = 0;
+    int32_t m_nToolTips = 0;
+    int32_t m_nBonusBird = 0;
+    char m_szLabNameGame[128] = {};
+    char m_szLabNameEditor[128] = {};
+    char m_szIEPath[512] = {};
+    char m_szUserName[64] = {};
+
+    int32_t m_bPaused = 0;
+    int32_t m_bWindowEnabled = 0;
+    // No demo screen is ever shown; the controller reads the word.
+    int32_t m_bDemoScreen = 0;
+    // Set once the bonus bird has appeared in this run.
+    int32_t m_bBonusBirdShown = 0;
+
+    // The loading screen's textures, looked up on its first frame, and its gears' angles.
+    CGfx* m_pLoadingTexture = nullptr;
+    CGfx* m_pBigGearTexture = nullptr;
+    CGfx* m_pSmallGearTexture = nullptr;
+    bool m_bLoadingTexturesFound = false;
+    float m_fBigGearAngle = 0.0f;
+    float m_fSmallGearAngle = 0.0f;
+
+private:
+    void Log(const char* text);
+    // Logs a set-up step's line and "\t\tOK\n" or "\t\tFAILED\n"; returns `succeeded`.
+    bool LogStep(const char* line, bool succeeded);
+    // Deletes the desktop and the dialogs that never joined the root window's tree (the
+    // frame's shut-down deletes those that did) and forgets them all; it must run before
+    // that shut-down.
+    void DeleteWindowsOutsideTheTree();
+};
+
+// The one application object of the program.
+extern CGame* g_pGame;

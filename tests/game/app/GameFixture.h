@@ -1,0 +1,35 @@
+// The fixture of the application object's tests: a fresh fixture game root as the working
+// directory, the process-wide frame state back at its start, every class registered, and one
+// CGame, started on the real window and devices when a test asks for it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "game/app/Game.h"
+#include "tests/support/GameRoot.h"
+
+struct IDirect3DDevice9;
+
+class GameTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The engine as the program starts it: the frame's Init, which makes the game's window
+    // and devices.
+    bool StartEngine();
+    // The engine started and the first step of the game's start-up done.
+    bool StartWithGameObjects();
+    // The Direct3D 9 device under the game's render device.
+    IDirect3DDevice9* Direct3DDevice() const;
+public:
+    // What the log holds from `from` characters on.
+    static std::string LogTextFrom(size_t from);
+
+protected:
+    GameRoot m_root;
+    std::unique_ptr<CGame> m_game;
+};

@@ -1,0 +1,260 @@
+#include "tests/support/FixtureGameRoot.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <iterator>
+#include <system_error>
+#include <vector>
+
+#include "engine/core/ValueScript.h"
+#include "engine/core/frame/BaseGame.h"
+#include "engine/graphics/Gfx.h"
+#include "tests/support/GameRoot.h"
+#include "tests/support/SoundFiles.h"
+#include "tests/support/TempDir.h"
+#include "tools/font/FontConverter.h"
+#include "tools/font/FontFiles.h"
+#include "tools/model/ModelBuilder.h"
+#include "tools/texture/TexturePainter.h"
+
+namespace fixture {
+
+std::string DialogScriptPath(const char* name) {
+    return std::string("scripts/gui/") + name + ".vsc";
+}
+
+}  // namespace fixture
+
+namespace {
+
+using fixture::Resource;
+
+const char* const kFolders[] = {"scripts/config", "scripts/gfx", "scripts/gui",  "scripts/shaders", "scripts/sound",
+                                "data/textures",  "data/fonts",  "data/models", "data/sound"};
+
+const char* const kDejaVuSans = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+// Small enough to make quickly, large enough to read in a picture of the interface.
+constexpr int kMenuFontCellHeight = 24;
+
+const char* const kSoundType = "TOLPSOUND_SOUND_2D";
+
+// Every texture of the graphics scripts, by its file. Small sizes keep the fixture quick.
+struct TextureRecipe {
+    const char* file;
+    const char* recipe;
+};
+const char* const kSkinEdge = "size 32 32\nkind edge\ncolour 150 110 70\naccent 70 50 30\n";
+const char* const kSkinCorner = "size 32 32\nkind corner\ncolour 150 110 70\naccent 70 50 30\n";
+const TextureRecipe kTextureRecipes[] = {
+    {fixture::kLoadingBackground.file, "size 64 64\nkind gradient\ncolour 36 40 48\naccent 112 104 88\n"},
+    {fixture::kBigGear.file, "size 64 64\nkind gear\ncolour 196 160 96\nteeth 12\n"},
+    {fixture::kSmallGear.file, "size 32 32\nkind gear\ncolour 160 128 72\nteeth 8\n"},
+    {fixture::kPointerTexture.file, "size 32 32\nkind arrow\n"},
+    // The skin in its order: four borders, two corners, the background, the caption and its middle.
+    {fixture::kDialogSkin[0].file, kSkinEdge},
+    {fixture::kDialogSkin[1].file, kSkinEdge},
+    {fixture::kDialogSkin[2].file, kSkinEdge},
+    {fixture::kDialogSkin[3].file, kSkinEdge},
+    {fixture::kDialogSkin[4].file, kSkinCorner},
+    {fixture::kDialogSkin[5].file, kSkinCorner},
+    {fixture::kDialogSkin[6].file, "size 64 64\nkind wood\n"},
+    {fixture::kDialogSkin[7].file, "size 64 32\nkind plate\ncolour 120 84 52\naccent 60 40 24\n"},
+    {fixture::kDialogSkin[8].file, "size 64 32\nkind gradient\ncolour 120 84 52\naccent 84 58 36\ndirection right\n"},
+    {fixture::kGameTexture.file, "size 64 64\nkind stone\n"},
+};
+static_assert(std::size(fixture::kDialogSkin) == 9, "one recipe above for each piece of the skin");
+
+// A ball as the game's own: a sphere picked as a circle of its radius, kept coarse.
+const char* const kBallModel = "part sphere radius 0.3 segments 12 rings 6\nend\n\nsphere 0 0 0 0.3\n";
+
+// Lines end in CR LF: the shader script's only line separator.
+std::string ShaderText() {
+    return std::string("// The floor of the fixture's scenes: the game texture under the light.\r\n") +
+           fixture::kShaderName +
+           "\r\n"
+           "{\r\n"
+           "\tpass\r\n"
+           "\t{\r\n"
+           "\t\tdiffuse 0.8 0.8 0.8 1.0\r\n"
+           "\t\tambient 0.3 0.3 0.3 1.0\r\n"
+           "\t\tstage\r\n"
+           "\t\t{\r\n"
+           "\t\t\ttexture " +
+           fixture::kGameTexture.file +
+           "\r\n"
+           "\t\t\tcolorop modulate texture diffuse\r\n"
+           "\t\t}\r\n"
+           "\t}\r\n"
+           "}\r\n";
+}
+
+// One key of a block: a quoted text, or a number when the text is none.
+struct Entry {
+    const char* key;
+    const char* text;
+    float number;
+};
+
+// Appends one block to a value-script file (created when missing) with the engine's writer.
+bool SaveBlock(const GameRoot& root, const std::string& path, const char* block, const std::vector<Entry>& entries,
+               std::string* error) {
+    CValueScript script;
+    script.m_sName = block;
+    for (const Entry& entry : entries) {
+        if (entry.text)
+            script.SetString(entry.key, entry.text);
+        else
+            script.SetFloat(entry.key, entry.number);
+    }
+    if (script.Save(root.File(path).c_str()))
+        return true;
+    *error = "cannot save block [" + std::string(block) + "] of " + path;
+    return false;
+}
+
+bool SaveResources(const GameRoot& root, const char* script, const char* type, const std::vector<Resource>& resources,
+                   std::string* error) {
+    for (const Resource& resource : resources) {
+        if (!SaveBlock(root, script, resource.name, {{"Type", type, 0.0f}, {"File", resource.file, 0.0f}}, error))
+            return false;
+    }
+    return true;
+}
+
+bool WriteSystemScripts(const GameRoot& root, std::string* error) {
+    const float width = static_cast<float>(fixture::kWidth);
+    const float height = static_cast<float>(fixture::kHeight);
+    return SaveBlock(root, kSystemScriptPath, "System", {{"ResBaseX", nullptr, width}, {"ResBaseY", nullptr, height}},
+                     error) &&
+           SaveBlock(root, kSystemScriptPath, "Sound",
+                     {{"BitsPerSample", nullptr, 16.0f},
+                      {"SamplesPerSecond", nullptr, 22050.0f},
+                      {"Channels", nullptr, 2.0f},
+                      {"3DPossible", nullptr, 1.0f}},
+                     error) &&
+           SaveBlock(root, kDisplayScriptPath, "3DInit",
+                     {{"Width", nullptr, width}, {"Height", nullptr, height}, {"Fullscreen", nullptr, 0.0f}}, error);
+}
+
+bool WriteTextures(const GameRoot& root, std::string* error) {
+    for (const TextureRecipe& texture : kTextureRecipes) {
+        std::vector<uint8_t> tga;
+        int line = 0;
+        std::string reason;
+        if (!MakeTextureFromRecipe(texture.recipe, &tga, &line, &reason)) {
+            *error = std::string(texture.file) + ": recipe line " + std::to_string(line) + ": " + reason;
+            return false;
+        }
+        WriteBytes(root.File(texture.file), tga.data(), tga.size());
+    }
+    return true;
+}
+
+bool WriteMenuFont(const GameRoot& root, std::string* error) {
+    CCellFont font;
+    std::string reason;
+    if (!MakeCellFont(kDejaVuSans, kMenuFontCellHeight, &font, &reason)) {
+        *error = std::string(fixture::kMenuFont.file) + ": " + reason;
+        return false;
+    }
+    const std::vector<uint8_t> cells = EncodeCellFont(font);
+    const std::vector<uint8_t> texture = EncodeCellTexture(font);
+    WriteBytes(root.File(fixture::kMenuFont.file), cells.data(), cells.size());
+    WriteBytes(root.File(fixture::kMenuFontTexture.file), texture.data(), texture.size());
+    return true;
+}
+
+bool WriteModel(const GameRoot& root, std::string* error) {
+    std::vector<uint8_t> bytes;
+    std::string reason;
+    if (!MakeModelFromText(kBallModel, &bytes, &reason)) {
+        *error = std::string(fixture::kGameModel.file) + ": " + reason;
+        return false;
+    }
+    WriteBytes(root.File(fixture::kGameModel.file), bytes.data(), bytes.size());
+    return true;
+}
+
+bool WriteGraphicsScripts(const GameRoot& root, std::string* error) {
+    std::vector<Resource> gui = {fixture::kMenuFont};
+    std::vector<Resource> guiTextures = {fixture::kMenuFontTexture, fixture::kPointerTexture};
+    guiTextures.insert(guiTextures.end(), std::begin(fixture::kDialogSkin), std::end(fixture::kDialogSkin));
+    const std::vector<Resource> loading(std::begin(fixture::kLoadingTextures), std::end(fixture::kLoadingTextures));
+    return SaveResources(root, fixture::kLoadingGfxScript, CGfx::kTypeTexture, loading, error) &&
+           SaveResources(root, fixture::kGuiGfxScript, CGfx::kTypeFont, gui, error) &&
+           SaveResources(root, fixture::kGuiGfxScript, CGfx::kTypeTexture, guiTextures, error) &&
+           SaveResources(root, fixture::kGameGfxScript, CGfx::kTypeTexture, {fixture::kGameTexture}, error) &&
+           SaveResources(root, fixture::kGameGfxScript, CGfx::kTypeModel, {fixture::kGameModel}, error);
+}
+
+bool WriteSound(const GameRoot& root, std::string* error) {
+    ToneFormat tone;
+    tone.seconds = 0.2;
+    if (!MakeToneWav(root.File(fixture::kSound.file), tone)) {
+        *error = std::string(fixture::kSound.file) + ": sox failed";
+        return false;
+    }
+    return SaveResources(root, fixture::kSoundScript, kSoundType, {fixture::kSound}, error);
+}
+
+bool WriteSettings(const GameRoot& root, std::string* error) {
+    std::vector<Entry> config;
+    for (const fixture::NumberSetting& setting : fixture::kConfigSettings)
+        config.push_back({setting.key, nullptr, setting.value});
+    return SaveBlock(root, fixture::kConfigScript, "Config", config, error) &&
+           SaveBlock(root, fixture::kLabsScript, "Labs", {{fixture::kLabNameGameKey, fixture::kLabNameGame, 0.0f}},
+                     error);
+}
+
+// A dialog centred on the reference size, with one plain child below its caption.
+bool WriteDialogs(const GameRoot& root, std::string* error) {
+    for (const char* name : fixture::kDialogNames) {
+        const std::string path = fixture::DialogScriptPath(name);
+        if (!SaveBlock(root, path, "Dialog",
+                       {{"RectX", nullptr, 212.0f},
+                        {"RectY", nullptr, 184.0f},
+                        {"RectW", nullptr, 600.0f},
+                        {"RectH", nullptr, 400.0f},
+                        {"Name", name, 0.0f}},
+                       error) ||
+            !SaveBlock(root, path, "Child",
+                       {{"Class", "CWnd", 0.0f},
+                        {"ID", nullptr, static_cast<float>(fixture::kDialogChildID)},
+                        {"RectX", nullptr, 24.0f},
+                        {"RectY", nullptr, 48.0f},
+                        {"RectW", nullptr, 200.0f},
+                        {"RectH", nullptr, 32.0f},
+                        {"Name", "child", 0.0f}},
+                       error))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool WriteFixtureGameRoot(const GameRoot& root, std::string* error) {
+    for (const char* folder : kFolders) {
+        std::error_code failure;
+        std::filesystem::create_directories(root.File(folder), failure);
+        if (failure) {
+            *error = std::string(folder) + ": " + failure.message();
+            return false;
+        }
+    }
+    if (!WriteSystemScripts(root, error) || !WriteTextures(root, error) || !WriteMenuFont(root, error) ||
+        !WriteModel(root, error) || !WriteGraphicsScripts(root, error) || !WriteSound(root, error) ||
+        !WriteSettings(root, error) || !WriteDialogs(root, error))
+        return false;
+    WriteText(root.File(fixture::kShaderScript), ShaderText());
+    return true;
+}
+
+bool SetFixtureConfigNumber(const GameRoot& root, const char* key, float value) {
+    CValueScript config;
+    const std::string path = root.File(fixture::kConfigScript);
+    if (!config.Load(path.c_str(), "Config"))
+        return false;
+    config.SetFloat(key, value);
+    return config.Save(path.c_str()) != 0;
+}

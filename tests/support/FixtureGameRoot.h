@@ -1,0 +1,97 @@
+// A small game root for the game's tests, written at test time into a GameRoot by the
+// project's own tools and writers: the system scripts of a 1024 x 768 window, the loading,
+// interface and game graphics scripts with textures from the texture generator, the menu font
+// from the font converter and a model from the model writer, a shader script, a sound script
+// with a tone made by sox, the two settings scripts and the ten dialog scripts. The names and
+// paths are constants, so that a test can break one file and see one start-up step fail.
+#pragma once
+
+#include <string>
+
+class GameRoot;
+
+namespace fixture {
+
+// A named resource of a graphics or sound script and the file it names, relative to the root.
+struct Resource {
+    const char* name;
+    const char* file;
+};
+
+// The window of the display script, and the reference size of the interface.
+inline constexpr int kWidth = 1024;
+inline constexpr int kHeight = 768;
+
+inline constexpr const char* kLoadingGfxScript = "scripts/gfx/loading.vsc";
+inline constexpr const char* kGuiGfxScript = "scripts/gfx/gui.vsc";
+inline constexpr const char* kGameGfxScript = "scripts/gfx/gfx.vsc";
+inline constexpr const char* kShaderScript = "scripts/shaders/shaders.shd";
+inline constexpr const char* kSoundScript = "scripts/sound/soundfx.vsc";
+inline constexpr const char* kConfigScript = "scripts/config/config.vsc";
+inline constexpr const char* kLabsScript = "scripts/config/labs.vsc";
+
+// The loading script: the background and the two gears of the loading screen.
+inline constexpr Resource kLoadingBackground = {"TEXTURE_LOADING", "data/textures/loading.tga"};
+inline constexpr Resource kBigGear = {"TEXTURE_GEAR_BIG", "data/textures/gear_big.tga"};
+inline constexpr Resource kSmallGear = {"TEXTURE_GEAR_SMALL", "data/textures/gear_small.tga"};
+inline constexpr Resource kLoadingTextures[] = {kLoadingBackground, kBigGear, kSmallGear};
+
+// The interface script: the menu font (bitmap cells) and its glyph texture, the pointer and
+// the nine pieces of the dialog skin, in this order.
+inline constexpr Resource kMenuFont = {"FONT_MENU_FONT", "data/fonts/menu_cells.fnt"};
+inline constexpr Resource kMenuFontTexture = {"FONT_MENU_TEXTURE", "data/fonts/menu_cells.tga"};
+inline constexpr Resource kPointerTexture = {"MOUSE_POINTER_TEXTURE", "data/textures/pointer.tga"};
+inline constexpr Resource kDialogSkin[] = {
+    {"TEXTURE_GUI_BORDER_LEFT", "data/textures/gui_border_left.tga"},
+    {"TEXTURE_GUI_BORDER_RIGHT", "data/textures/gui_border_right.tga"},
+    {"TEXTURE_GUI_BORDER_TOP", "data/textures/gui_border_top.tga"},
+    {"TEXTURE_GUI_BORDER_BOTTOM", "data/textures/gui_border_bottom.tga"},
+    {"TEXTURE_GUI_TOP_LEFT", "data/textures/gui_top_left.tga"},
+    {"TEXTURE_GUI_TOP_RIGHT", "data/textures/gui_top_right.tga"},
+    {"TEXTURE_GUI_TOP_BKGND", "data/textures/gui_top_bkgnd.tga"},
+    {"TEXTURE_GUI_CAPTION", "data/textures/gui_caption.tga"},
+    {"TEXTURE_GUI_CAPTION_MIDDLE", "data/textures/gui_caption_middle.tga"},
+};
+
+// The game script: one texture, then one model.
+inline constexpr Resource kGameTexture = {"TEXTURE_FLOOR", "data/textures/floor.tga"};
+inline constexpr Resource kGameModel = {"MODEL_BALL", "data/models/ball.uzq"};
+
+// The one shader of the shader script: one pass whose one stage draws the game texture.
+inline constexpr const char* kShaderName = "floor";
+
+// The one sound of the sound script, a short tone.
+inline constexpr Resource kSound = {"SOUND_CLICK", "data/sound/click.wav"};
+
+// What the settings scripts hold: block "Config" of the settings script and block "Labs" of
+// the labs script.
+struct NumberSetting {
+    const char* key;
+    float value;
+};
+inline constexpr NumberSetting kConfigSettings[] = {
+    {"TextureQuality", 0.0f},
+    {"TextureFilter", 1.0f},
+    {"Shadows", 0.0f},
+    {"SoftwareCursor", 1.0f},
+};
+inline constexpr const char* kLabNameGameKey = "LabNameGame";
+inline constexpr const char* kLabNameGame = "tolp";
+
+// The dialogs, each "scripts/gui/<name>.vsc": a dialog block named after the dialog and one
+// plain child window of this ID.
+inline constexpr const char* kDialogNames[] = {
+    "optionmenu", "creditsmenu", "chooselevel",   "labchoose", "labchooseenhanced",
+    "fileopen",   "memobox",     "levelproperty", "leveldone", "startlevel",
+};
+inline constexpr int kDialogChildID = 1;
+std::string DialogScriptPath(const char* name);
+
+}  // namespace fixture
+
+// Writes the whole fixture into the root; false with the file and the reason when a tool or
+// a writer fails.
+bool WriteFixtureGameRoot(const GameRoot& root, std::string* error);
+// Sets one number of block "Config" of the settings script, keeping the rest: for tests of
+// one setting.
+bool SetFixtureConfigNumber(const GameRoot& root, const char* key, float value);
