@@ -138,3 +138,10 @@ void CAtomicFile::Abandon() {
         m_temporaryPath.clear();
     }
 }
+
+int WriteWholeFileAtomically(const char* path, const void* bytes, size_t size) {
+    if (!path || (size > 0 && !bytes))
+        return 0;
+    CAtomicFile file;
+    return file.Open(path) && file.Write(bytes, size) && file.Commit() ? 1 : 0;
+}

@@ -37,3 +37,6 @@ private:
     std::string m_path;
     std::string m_temporaryPath;
 };
+
+// The bytes written as a whole file through a CAtomicFile: 1, or 0 with the destination as it was.
+int WriteWholeFileAtomically(const char* path, const void* bytes, size_t size);

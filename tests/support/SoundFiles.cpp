@@ -1,20 +1,10 @@
 #include "SoundFiles.h"
 
 #include <cstdio>
-#include <cstdlib>
+
+#include "tests/support/ToolRun.h"
 
 namespace {
-
-std::string Quoted(const std::string& text) {
-    std::string quoted = "'";
-    for (const char c : text) {
-        if (c == '\'')
-            quoted += "'\\''";
-        else
-            quoted += c;
-    }
-    return quoted + "'";
-}
 
 std::string SoxToneArguments(const ToneFormat& tone) {
     return "-r " + std::to_string(tone.sampleRate) + " -c " + std::to_string(tone.channels) + " -b " +
@@ -32,7 +22,7 @@ std::string SoxSynth(const ToneFormat& tone) {
 }  // namespace
 
 bool RunTool(const std::string& command) {
-    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+    return ExitStatusOf(command + " >/dev/null 2>&1") == 0;
 }
 
 bool MakeToneWav(const std::string& path, const ToneFormat& tone) {

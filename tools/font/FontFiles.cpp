@@ -1,8 +1,8 @@
 #include "tools/font/FontFiles.h"
 
 #include <cstring>
+#include <string>
 
-#include "engine/core/AtomicFile.h"
 #include "tools/tga/TgaWriter.h"
 #include "winapi/base/Cp1252.h"
 
@@ -92,13 +92,4 @@ std::vector<uint8_t> EncodeCellTexture(const CCellFont& font) {
     for (const uint8_t coverage : font.grey)
         pixels.insert(pixels.end(), 4, coverage);
     return EncodeTga(font.textureWidth, font.textureHeight, 4, pixels.data(), ETgaEncoding::kPlain);
-}
-
-bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error) {
-    CAtomicFile file;
-    if (!file.Open(path.c_str()) || !file.Write(bytes.data(), bytes.size()) || !file.Commit()) {
-        *error = "cannot write " + path;
-        return false;
-    }
-    return true;
 }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 // A glyph outline as the outline form holds it.
@@ -44,6 +43,3 @@ std::vector<uint8_t> EncodeCellFont(const CCellFont& font);
 // An uncompressed 32-bit TGA, rows top first, whose pixels carry the coverage in colour and
 // alpha alike (as the engine's glyph pages do).
 std::vector<uint8_t> EncodeCellTexture(const CCellFont& font);
-
-// Writes aside and renames into place; false with a message when any step fails.
-bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error);

@@ -3,14 +3,19 @@
 // Writes the engine's font files for the Windows-1252 characters of a TrueType font: the
 // outline form, or the bitmap-cell form with its texture. Files are written aside and
 // renamed into place.
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "tools/ToolFiles.h"
 #include "tools/font/FontConverter.h"
 
 namespace {
+
+constexpr char kTool[] = "make_font";
 
 int Usage() {
     fprintf(stderr,
@@ -20,8 +25,12 @@ int Usage() {
 }
 
 int Fail(const std::string& error) {
-    fprintf(stderr, "make_font: %s\n", error.c_str());
+    fprintf(stderr, "%s: %s\n", kTool, error.c_str());
     return 1;
+}
+
+bool Write(const char* path, const std::vector<uint8_t>& bytes) {
+    return WriteToolOutput(kTool, path, bytes.data(), bytes.size());
 }
 
 }  // namespace
@@ -30,10 +39,9 @@ int main(int argc, char** argv) {
     std::string error;
     if (argc == 4 && strcmp(argv[1], "outline") == 0) {
         COutlineFont font;
-        if (!MakeOutlineFont(argv[2], &font, &error) ||
-            !WriteFileAtomically(argv[3], EncodeOutlineFont(font), &error))
+        if (!MakeOutlineFont(argv[2], &font, &error))
             return Fail(error);
-        return 0;
+        return Write(argv[3], EncodeOutlineFont(font)) ? 0 : 1;
     }
     if (argc == 6 && strcmp(argv[1], "cells") == 0) {
         char* end = nullptr;
@@ -41,11 +49,9 @@ int main(int argc, char** argv) {
         if (!*argv[3] || *end || cellHeight < 4 || cellHeight > 1024)
             return Fail(std::string("the cell height must be a number from 4 to 1024, not ") + argv[3]);
         CCellFont font;
-        if (!MakeCellFont(argv[2], static_cast<int>(cellHeight), &font, &error) ||
-            !WriteFileAtomically(argv[5], EncodeCellTexture(font), &error) ||
-            !WriteFileAtomically(argv[4], EncodeCellFont(font), &error))
+        if (!MakeCellFont(argv[2], static_cast<int>(cellHeight), &font, &error))
             return Fail(error);
-        return 0;
+        return Write(argv[5], EncodeCellTexture(font)) && Write(argv[4], EncodeCellFont(font)) ? 0 : 1;
     }
     return Usage();
 }

@@ -5,7 +5,7 @@
 #include <sstream>
 #include <string>
 
-#include "engine/core/AtomicFile.h"
+#include "tools/ToolFiles.h"
 #include "tools/icon/IconText.h"
 
 int main(int argc, char** argv) {
@@ -36,10 +36,5 @@ int main(int argc, char** argv) {
            << ", " << icon.width << ", " << icon.height << ", kPixels);\n}\n";
 
     const std::string written = source.str();
-    CAtomicFile out;
-    if (!out.Open(argv[2]) || !out.Write(written.data(), written.size()) || !out.Commit()) {
-        fprintf(stderr, "make_icon_source: cannot write %s\n", argv[2]);
-        return 1;
-    }
-    return 0;
+    return WriteToolOutput("make_icon_source", argv[2], written.data(), written.size()) ? 0 : 1;
 }

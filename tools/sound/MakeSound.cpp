@@ -1,14 +1,12 @@
 // make_sound <recipe> <out.wav|out.ogg>: synthesises the sound a recipe describes, or encodes
 // the WAV file it names, and writes it in the form the output's name asks for, as the
 // engine's readers and sound scripts take it. Refusals name the recipe's file and line.
-#include <cerrno>
+#include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
-#include "engine/core/AtomicFile.h"
-#include "engine/core/FileBytes.h"
+#include "tools/ToolFiles.h"
 #include "tools/sound/SoundMaker.h"
 
 int main(int argc, char** argv) {
@@ -27,26 +25,17 @@ int main(int argc, char** argv) {
                 argv[2]);
         return 1;
     }
-    std::vector<uint8_t> textBytes;
-    if (!ReadFileBytes(argv[1], &textBytes)) {
-        fprintf(stderr, "make_sound: cannot read %s: %s\n", argv[1], strerror(errno));
+    std::string recipe;
+    if (!ReadToolInput("make_sound", argv[1], &recipe))
         return 1;
-    }
     const size_t slash = recipePath.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "" : recipePath.substr(0, slash);
     std::vector<uint8_t> bytes;
     int line = 0;
     std::string error;
-    if (!MakeSoundFromRecipe(std::string(textBytes.begin(), textBytes.end()), folder, container, &bytes, &line,
-                             &error)) {
+    if (!MakeSoundFromRecipe(recipe, folder, container, &bytes, &line, &error)) {
         fprintf(stderr, "make_sound: %s:%d: %s\n", argv[1], line, error.c_str());
         return 1;
     }
-    // Written aside and renamed, so a failed run never leaves half a sound.
-    CAtomicFile out;
-    if (!out.Open(argv[2]) || !out.Write(bytes.data(), bytes.size()) || !out.Commit()) {
-        fprintf(stderr, "make_sound: cannot write %s\n", argv[2]);
-        return 1;
-    }
-    return 0;
+    return WriteToolOutput("make_sound", argv[2], bytes.data(), bytes.size()) ? 0 : 1;
 }

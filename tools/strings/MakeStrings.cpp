@@ -1,13 +1,9 @@
 // make_strings <table file> <source>...: the game's string table made from UTF-8 sources of keys
 // and texts, merged into one file.
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string>
-#include <vector>
 
-#include "engine/core/AtomicFile.h"
-#include "engine/core/FileBytes.h"
+#include "tools/ToolFiles.h"
 #include "tools/strings/StringTableBuilder.h"
 
 int main(int argc, char** argv) {
@@ -17,13 +13,11 @@ int main(int argc, char** argv) {
     }
     CStringTableBuilder builder;
     for (int i = 2; i < argc; ++i) {
-        std::vector<uint8_t> bytes;
-        if (!ReadFileBytes(argv[i], &bytes)) {
-            fprintf(stderr, "make_strings: cannot read %s: %s\n", argv[i], strerror(errno));
+        std::string source;
+        if (!ReadToolInput("make_strings", argv[i], &source))
             return 1;
-        }
         std::string error;
-        if (!builder.AddSource(argv[i], std::string(bytes.begin(), bytes.end()), &error)) {
+        if (!builder.AddSource(argv[i], source, &error)) {
             fprintf(stderr, "make_strings: %s\n", error.c_str());
             return 1;
         }
@@ -33,12 +27,6 @@ int main(int argc, char** argv) {
         fprintf(stderr, "make_strings: the sources hold no entries\n");
         return 1;
     }
-    // Written aside and renamed, so a failed run never leaves half a table.
     const std::string table = builder.Write();
-    CAtomicFile out;
-    if (!out.Open(argv[1]) || !out.Write(table.data(), table.size()) || !out.Commit()) {
-        fprintf(stderr, "make_strings: cannot write %s\n", argv[1]);
-        return 1;
-    }
-    return 0;
+    return WriteToolOutput("make_strings", argv[1], table.data(), table.size()) ? 0 : 1;
 }

@@ -25,11 +25,9 @@ mode_t ModeOf(const std::string& path) {
     return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
 
+// Every test below writes through the whole-file writer, so its cases hold for it too.
 int WriteWhole(const std::string& path, const std::string& text) {
-    CAtomicFile file;
-    if (!file.Open(path.c_str()))
-        return 0;
-    return file.Write(text.data(), text.size()) ? file.Commit() : 0;
+    return WriteWholeFileAtomically(path.c_str(), text.data(), text.size());
 }
 
 // Runs body in a child process and gives its exit status; for limits and users that must not
@@ -42,6 +40,16 @@ int InChild(Body body) {
     int status = 0;
     waitpid(child, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
+}
+
+TEST(AtomicFileTest, TheWholeFileWriterRefusesNoPathAndNoBytes) {
+    TempDir dir;
+    const std::string path = dir.File("whole.txt");
+    EXPECT_EQ(WriteWholeFileAtomically(nullptr, "x", 1), 0);
+    EXPECT_EQ(WriteWholeFileAtomically(path.c_str(), nullptr, 1), 0);
+    EXPECT_TRUE(dir.Names().empty());
+    EXPECT_EQ(WriteWholeFileAtomically(path.c_str(), nullptr, 0), 1) << "an empty file";
+    EXPECT_EQ(ReadText(path), "");
 }
 
 TEST(AtomicFileTest, NewFileGetsThePlainModeAndNothingElseStays) {

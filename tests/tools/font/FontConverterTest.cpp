@@ -7,14 +7,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include <sys/wait.h>
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -24,6 +21,7 @@
 #include "engine/graphics/Texture2D.h"
 #include "tests/support/RecordingRenderDevice.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/ToolRun.h"
 #include "tools/font/FontConverter.h"
 
 namespace {
@@ -335,15 +333,9 @@ TEST(FontConverter, RefusesWhatIsNoFontAndCellsTooSmall) {
 
 // --- The command line ----------------------------------------------------------------------------
 
-std::string Quoted(const std::string& path) {
-    return "'" + path + "'";
-}
-
 // The exit status; the messages go to the file `messages` names.
 int RunMakeFont(const std::string& arguments, const std::string& messages = "/dev/null") {
-    const int status =
-        std::system((std::string("'") + MAKE_FONT_PATH + "' " + arguments + " 2>" + Quoted(messages)).c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return RunProgram(MAKE_FONT_PATH, arguments, messages);
 }
 
 TEST(MakeFont, WritesBothFormsThatTheEngineLoads) {

@@ -3,7 +3,6 @@
 
 #include <cerrno>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <set>
@@ -16,6 +15,7 @@
 #include "engine/graphics/VertexBuffer.h"
 #include "tests/support/RecordingRenderDevice.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/ToolRun.h"
 #include "tools/model/ModelBuilder.h"
 #include "tools/model/ModelText.h"
 
@@ -415,9 +415,7 @@ std::string Golden(const char* name) {
 
 // The tool run on a text, its messages written to `messages`; the exit status.
 int RunMakeModel(const std::string& text, const std::string& out, const std::string& messages = "/dev/null") {
-    const std::string command =
-        "\"" + std::string(MAKE_MODEL) + "\" \"" + text + "\" \"" + out + "\" 2>\"" + messages + "\"";
-    return std::system(command.c_str());
+    return RunRecipeTool(MAKE_MODEL, text, out, messages);
 }
 
 // The golden file was written by the tool and checked by hand; a change to the tool that
@@ -488,7 +486,7 @@ TEST(ModelToolProgramTest, ABadTextLeavesNoFile) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        EXPECT_NE(RunMakeModel(c.text, out, messages), 0);
+        EXPECT_EQ(RunMakeModel(c.text, out, messages), 1);
         EXPECT_EQ(ReadText(messages), c.message);
         EXPECT_FALSE(FileExists(out));
     }

@@ -8,16 +8,12 @@
 
 #include "tests/support/SoundFiles.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/ToolRun.h"
 #include "tests/tools/sound/SoundToolChecks.h"
 
 namespace {
 
-struct CBadRecipe {
-    const char* name;
-    const char* recipe;
-    int line;
-    const char* message;  // a part of the message
-};
+constexpr char kGoodRecipe[] = "layer noise\nlength 0.01\n";
 
 const CBadRecipe kBadRecipes[] = {
     {"unknown kind", "# a comment\nlayer hum\nlength 1\n", 2, "one of noise, tone, fm"},
@@ -54,17 +50,8 @@ TEST(MakeSound, RefusesBadRecipesNamingFileAndLine) {
     ToneFormat deep;
     deep.bits = 24;
     ASSERT_TRUE(MakeToneWav(dir.File("deep.wav"), deep)) << "is sox installed?";
-    for (const CBadRecipe& bad : kBadRecipes) {
-        SCOPED_TRACE(bad.name);
-        const std::string recipe = dir.File("sound.txt");
-        const std::string messages = dir.File("messages");
-        WriteText(recipe, bad.recipe);
-        EXPECT_EQ(MakeSound(recipe, dir.File("out.ogg"), messages), 1);
-        const std::string text = ReadText(messages);
-        EXPECT_NE(text.find(recipe + ":" + std::to_string(bad.line) + ": "), std::string::npos) << text;
-        EXPECT_NE(text.find(bad.message), std::string::npos) << text;
-        EXPECT_EQ(dir.Names(), (std::vector<std::string>{"deep.wav", "messages", "sound.txt"})) << "nothing written";
-    }
+    ExpectBadRecipesRefused(MAKE_SOUND, kBadRecipes, dir, "sound.txt", "out.ogg",
+                            {"deep.wav", "messages", "sound.txt"});
 }
 
 TEST(MakeSound, EncodesAnInputOnlyAsOgg) {
@@ -80,7 +67,7 @@ TEST(MakeSound, EncodesAnInputOnlyAsOgg) {
 // The sound scripts take a file by the first ".ogg" or ".wav" in its name, in lower case.
 TEST(MakeSound, RefusesOutputNamesTheSoundScriptsWouldNotRecognise) {
     TempDir dir;
-    WriteText(dir.File("sound.txt"), "layer noise\nlength 0.01\n");
+    WriteText(dir.File("sound.txt"), kGoodRecipe);
     const std::string messages = dir.File("messages");
     for (const char* name : {"click", "click.WAV", "click.Ogg", "click.mp3", "click.ogg.ogg", "click.wav.wav",
                              "click.wav.ogg.wav", "click.ogg.tmp", ".oggx"}) {
@@ -97,22 +84,11 @@ TEST(MakeSound, RefusesOutputNamesTheSoundScriptsWouldNotRecognise) {
 }
 
 TEST(MakeSound, RefusesAMissingRecipeAndAnUnwritableOutput) {
-    TempDir dir;
-    EXPECT_EQ(MakeSound(dir.File("missing.txt"), dir.File("out.wav")), 1);
-    WriteText(dir.File("good.txt"), "layer noise\nlength 0.01\n");
-    EXPECT_EQ(MakeSound(dir.File("good.txt"), dir.File("no/such/folder/out.wav")), 1);
-    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"good.txt"}));
+    ExpectMissingRecipeAndUnwritableOutputRefused(MAKE_SOUND, kGoodRecipe, "out.wav");
 }
 
 TEST(MakeSound, ABadCommandLineGivesTwo) {
-    TempDir dir;
-    WriteText(dir.File("good.txt"), "layer noise\nlength 0.01\n");
-    const std::string good = Quoted(dir.File("good.txt"));
-    const std::string out = Quoted(dir.File("out.wav"));
-    for (const std::string& arguments :
-         {std::string(""), good, good + " " + out + " extra", std::string("'' ") + out, good + " ''"})
-        EXPECT_EQ(RunMakeSound(arguments), 2) << arguments;
-    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"good.txt"}));
+    ExpectBadCommandLinesRefused(MAKE_SOUND, kGoodRecipe, "out.wav");
 }
 
 }  // namespace

@@ -4,12 +4,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include <sys/wait.h>
-
 #include "engine/sound/SoundOgg.h"
 #include "engine/sound/SoundWave.h"
 #include "tests/support/SoundFiles.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/ToolRun.h"
 
 namespace {
 
@@ -42,17 +41,8 @@ CEngineSound ReadWith(CSound* sound, const std::string& path) {
 
 }  // namespace
 
-std::string Quoted(const std::string& path) {
-    return "'" + path + "'";
-}
-
-int RunMakeSound(const std::string& arguments, const std::string& messages) {
-    const int status = std::system((Quoted(MAKE_SOUND) + " " + arguments + " 2>" + Quoted(messages)).c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 int MakeSound(const std::string& recipe, const std::string& out, const std::string& messages) {
-    return RunMakeSound(Quoted(recipe) + " " + Quoted(out), messages);
+    return RunRecipeTool(MAKE_SOUND, recipe, out, messages);
 }
 
 std::string Soxi(const std::string& path) {

@@ -7,10 +7,7 @@
 #include <string>
 #include <vector>
 
-std::string Quoted(const std::string& path);
-// make_sound's exit status; its messages go to the file `messages` names.
-int RunMakeSound(const std::string& arguments, const std::string& messages = "/dev/null");
-// The same on a recipe and an output.
+// make_sound's exit status on a recipe and an output; its messages go to the file `messages` names.
 int MakeSound(const std::string& recipe, const std::string& out, const std::string& messages = "/dev/null");
 // soxi's "<rate> <channels> <bits> <samples>", e.g. "22050 1 16 8820".
 std::string Soxi(const std::string& path);

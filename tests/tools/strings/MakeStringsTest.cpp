@@ -1,28 +1,21 @@
 // The string-table builder: its program run on sources written here, the table it writes read
 // back through the game's string table, and every source it must refuse.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "game/app/StringTable.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/ToolRun.h"
 #include "winapi/base/Cp1252.h"
 
 namespace {
 
-std::string Quoted(const std::string& path) {
-    return "'" + path + "'";
-}
-
 // The program run with these arguments, its messages written to `messages`: the exit status.
 int RunMakeStrings(const std::string& arguments, const std::string& messages = "/dev/null") {
-    const int status =
-        std::system((Quoted(MAKE_STRINGS) + " " + arguments + " 2>" + Quoted(messages)).c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return RunProgram(MAKE_STRINGS, arguments, messages);
 }
 
 // A table's entries as the game reads them, in file order: key and text, Windows-1252.
@@ -164,14 +157,7 @@ TEST(MakeStringsTest, ReadsLfAndCrLfSourcesAlike) {
     }
 }
 
-struct BadSource {
-    const char* what;
-    std::string source;
-    int line;
-    const char* message;  // a part of the message
-};
-
-const BadSource kBadSources[] = {
+const CBadRecipe kBadSources[] = {
     {"a character outside the code page", "Key\n{\nfine\n\xD0\x96uk\n}\n", 4, "U+0416 at column 1"},
     {"such a character in a key", "K\xC5\x81" "\n{\nx\n}\n", 1, "U+0141 at column 2"},
     {"a C1 control", "Key\n{\nab\xC2\x81\n}\n", 3, "U+0081 at column 3"},
@@ -214,21 +200,17 @@ const BadSource kBadSources[] = {
 // Each refused with its file and line, exit status 1 and nothing written, though the source
 // before it is good.
 TEST(MakeStringsTest, RefusesEachBadSourceNamingFileAndLine) {
-    for (const BadSource& bad : kBadSources) {
-        SCOPED_TRACE(bad.what);
+    for (const CBadRecipe& bad : kBadSources) {
+        SCOPED_TRACE(bad.name);
         TempDir dir;
         const std::string good = dir.File("good.txt");
         const std::string source = dir.File("bad.txt");
         const std::string messages = dir.File("messages.txt");
         WriteText(good, "Good\n{\nA good text.\n}\n");
-        WriteText(source, bad.source);
-        EXPECT_EQ(RunMakeStrings(Quoted(dir.File("main.txt")) + " " + Quoted(good) + " " + Quoted(source), messages),
-                  1);
-        const std::string message = ReadText(messages);
-        EXPECT_NE(message.find("make_strings: " + source + ": line " + std::to_string(bad.line) + ": "),
-                  std::string::npos)
-            << message;
-        EXPECT_NE(message.find(bad.message), std::string::npos) << message;
+        WriteText(source, bad.recipe);
+        const std::string arguments = Quoted(dir.File("main.txt")) + " " + Quoted(good) + " " + Quoted(source);
+        ExpectRefusal(RunMakeStrings(arguments, messages), messages,
+                      "make_strings: " + source + ": line " + std::to_string(bad.line) + ": ", bad.message);
         EXPECT_EQ(dir.Names(), (std::vector<std::string>{"bad.txt", "good.txt", "messages.txt"}));
     }
 }

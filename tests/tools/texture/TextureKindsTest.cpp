@@ -123,7 +123,7 @@ TEST(MakeTexture, EveryKindReadsBackThroughImageMagickAndTheEngine) {
         const std::string recipe = dir.File("recipe.txt");
         const std::string tga = dir.File("out.tga");
         WriteText(recipe, kind.recipe);
-        ASSERT_EQ(RunMakeTexture(Quoted(recipe) + " " + Quoted(tga)), 0);
+        ASSERT_EQ(MakeTexture(recipe, tga), 0);
 
         const std::vector<unsigned char> bytes = ReadBytes(tga);
         ASSERT_GT(bytes.size(), 18u);
@@ -171,7 +171,7 @@ TEST(MakeTexture, PlainAndRunLengthFormsHoldTheSamePixels) {
             const std::string source = dir.File(std::string(encoding) + ".txt");
             const std::string tga = dir.File(std::string(encoding) + ".tga");
             WriteText(source, recipe + "encoding " + encoding + "\n");
-            ASSERT_EQ(RunMakeTexture(Quoted(source) + " " + Quoted(tga)), 0);
+            ASSERT_EQ(MakeTexture(source, tga), 0);
             const std::vector<unsigned char> bytes = ReadBytes(tga);
             const bool runLength = std::string(encoding) == "runlength";
             EXPECT_EQ(bytes[2], runLength ? 10 : 2);
@@ -190,7 +190,7 @@ TEST(MakeTexture, PlainAndRunLengthFormsHoldTheSamePixels) {
         // Left to itself the tool writes the smaller form.
         const std::string source = dir.File("smaller.txt");
         WriteText(source, recipe);
-        ASSERT_EQ(RunMakeTexture(Quoted(source) + " " + Quoted(dir.File("smaller.tga"))), 0);
+        ASSERT_EQ(MakeTexture(source, dir.File("smaller.tga")), 0);
         EXPECT_EQ(ReadBytes(dir.File("smaller.tga")).size(), std::min(sizes[0], sizes[1]));
     }
 }
@@ -198,7 +198,7 @@ TEST(MakeTexture, PlainAndRunLengthFormsHoldTheSamePixels) {
 TEST(MakeTexture, FlatImagesShrinkWhenRunLengthEncoded) {
     TempDir dir;
     WriteText(dir.File("flat.txt"), Recipe("solid", 256, 256, "colour 1 2 3\n"));
-    ASSERT_EQ(RunMakeTexture(Quoted(dir.File("flat.txt")) + " " + Quoted(dir.File("flat.tga"))), 0);
+    ASSERT_EQ(MakeTexture(dir.File("flat.txt"), dir.File("flat.tga")), 0);
     const std::vector<unsigned char> bytes = ReadBytes(dir.File("flat.tga"));
     EXPECT_EQ(bytes[2], 10);
     // Two run packets of 128 pixels a row.
@@ -242,7 +242,7 @@ TEST(MakeTexture, DrawsTextWhereTheRecipePutsIt) {
         WriteText(dir.File("text.txt"), Recipe("text", 64, 64) + "text " + std::to_string(place.x) + " " +
                                             std::to_string(place.y) + " " + std::to_string(kPixels) +
                                             " 255 255 255 \"8\"\n");
-        ASSERT_EQ(RunMakeTexture(Quoted(dir.File("text.txt")) + " " + Quoted(dir.File("text.tga"))), 0);
+        ASSERT_EQ(MakeTexture(dir.File("text.txt"), dir.File("text.tga")), 0);
         CDecoded image;
         uint32_t format = 0;
         ASSERT_TRUE(ReadWithEngine(dir.File("text.tga"), &image, &format));
@@ -270,7 +270,7 @@ TEST(MakeTexture, TheSameRecipeGivesTheSameBytesAndAnotherSeedOtherNoise) {
         std::vector<std::vector<unsigned char>> files;
         for (const char* seed : {"5", "5", "6"}) {
             WriteText(dir.File("r.txt"), Recipe(kind, 32, 32, std::string("seed ") + seed + "\n"));
-            ASSERT_EQ(RunMakeTexture(Quoted(dir.File("r.txt")) + " " + Quoted(dir.File("r.tga"))), 0);
+            ASSERT_EQ(MakeTexture(dir.File("r.txt"), dir.File("r.tga")), 0);
             files.push_back(ReadBytes(dir.File("r.tga")));
         }
         EXPECT_EQ(files[0], files[1]);

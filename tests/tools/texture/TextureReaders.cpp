@@ -3,20 +3,14 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include <sys/wait.h>
-
 #include "engine/graphics/RenderCodes.h"
 #include "engine/graphics/Texture2D.h"
 #include "tests/support/RecordingRenderDevice.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/ToolRun.h"
 
-std::string Quoted(const std::string& path) {
-    return "'" + path + "'";
-}
-
-int RunMakeTexture(const std::string& arguments, const std::string& messages) {
-    const int status = std::system((Quoted(MAKE_TEXTURE) + " " + arguments + " 2>" + Quoted(messages)).c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+int MakeTexture(const std::string& recipe, const std::string& out, const std::string& messages) {
+    return RunRecipeTool(MAKE_TEXTURE, recipe, out, messages);
 }
 
 std::string Identify(const std::string& path) {

@@ -16,9 +16,8 @@ struct CDecoded {
     const uint8_t* At(uint32_t x, uint32_t y) const { return rgba.data() + (size_t{y} * width + x) * 4; }
 };
 
-std::string Quoted(const std::string& path);
-// make_texture's exit status; its messages go to the file `messages` names.
-int RunMakeTexture(const std::string& arguments, const std::string& messages = "/dev/null");
+// make_texture's exit status on a recipe and an output; its messages go to the file `messages` names.
+int MakeTexture(const std::string& recipe, const std::string& out, const std::string& messages = "/dev/null");
 // identify's "<width> <height> <depth> <channels> <compression>", e.g. "16 8 8 srgba RLE".
 std::string Identify(const std::string& path);
 // The pixels as convert gives them; false when it fails.

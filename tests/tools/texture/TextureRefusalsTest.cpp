@@ -2,20 +2,14 @@
 // no file written, and bad command lines with status 2.
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 #include "tests/support/TempDir.h"
-#include "tests/tools/texture/TextureReaders.h"
+#include "tests/support/ToolRun.h"
 
 namespace {
 
-struct CBadRecipe {
-    const char* name;
-    const char* recipe;
-    int line;
-    const char* message;  // a part of the message
-};
+constexpr char kGoodRecipe[] = "size 8 8\nkind wood\n";
 
 const CBadRecipe kBadRecipes[] = {
     {"unknown kind", "size 16 16\n# a comment\nkind velvet\n", 3, "unknown kind \"velvet\""},
@@ -47,35 +41,15 @@ const CBadRecipe kBadRecipes[] = {
 
 TEST(MakeTexture, RefusesBadRecipesNamingFileAndLine) {
     TempDir dir;
-    for (const CBadRecipe& bad : kBadRecipes) {
-        SCOPED_TRACE(bad.name);
-        const std::string recipe = dir.File("bad.txt");
-        const std::string messages = dir.File("messages");
-        WriteText(recipe, bad.recipe);
-        EXPECT_EQ(RunMakeTexture(Quoted(recipe) + " " + Quoted(dir.File("out.tga")), messages), 1);
-        const std::string text = ReadText(messages);
-        EXPECT_NE(text.find(recipe + ":" + std::to_string(bad.line) + ": "), std::string::npos) << text;
-        EXPECT_NE(text.find(bad.message), std::string::npos) << text;
-        EXPECT_EQ(dir.Names(), (std::vector<std::string>{"bad.txt", "messages"})) << "nothing written";
-    }
+    ExpectBadRecipesRefused(MAKE_TEXTURE, kBadRecipes, dir, "bad.txt", "out.tga", {"bad.txt", "messages"});
 }
 
 TEST(MakeTexture, RefusesAMissingRecipeAndAnUnwritableOutput) {
-    TempDir dir;
-    EXPECT_EQ(RunMakeTexture(Quoted(dir.File("missing.txt")) + " " + Quoted(dir.File("out.tga"))), 1);
-    WriteText(dir.File("good.txt"), "size 8 8\nkind wood\n");
-    EXPECT_EQ(RunMakeTexture(Quoted(dir.File("good.txt")) + " " + Quoted(dir.File("no/such/folder/out.tga"))), 1);
-    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"good.txt"}));
+    ExpectMissingRecipeAndUnwritableOutputRefused(MAKE_TEXTURE, kGoodRecipe, "out.tga");
 }
 
 TEST(MakeTexture, ABadCommandLineGivesTwo) {
-    TempDir dir;
-    WriteText(dir.File("good.txt"), "size 8 8\nkind wood\n");
-    const std::string good = Quoted(dir.File("good.txt"));
-    const std::string out = Quoted(dir.File("out.tga"));
-    for (const std::string& arguments : {std::string(""), good, good + " " + out + " extra", std::string("'' ") + out})
-        EXPECT_EQ(RunMakeTexture(arguments), 2) << arguments;
-    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"good.txt"}));
+    ExpectBadCommandLinesRefused(MAKE_TEXTURE, kGoodRecipe, "out.tga");
 }
 
 }  // namespace
