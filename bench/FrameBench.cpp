@@ -5,7 +5,9 @@
 //   opened, one frame), timed from outside the process;
 // - the warm start: the same start-up repeated inside this process, whose libraries and
 //   driver have started before, so it shows the frame's own part of the cold start;
-// - one empty frame: what the frame costs every frame before the game draws anything.
+// - one empty frame: what the frame costs every frame before the game draws anything;
+// - the game's run to its first presented frame on the tests' fixture game root: the engine,
+//   the game's start-up (settings, graphics, sound, interface, controller) and one frame.
 #include <benchmark/benchmark.h>
 
 #include <cerrno>
@@ -21,6 +23,12 @@
 #include <unistd.h>
 
 #include "bench/BenchGame.h"
+#include "game/app/Game.h"
+#include "game/app/GameClasses.h"
+#include "tests/support/FixtureGameRoot.h"
+#include "tests/support/FrameReset.h"
+#include "tests/support/GameRoot.h"
+#include "winapi/window/WindowTestHooks.h"
 
 extern char** environ;
 
@@ -162,6 +170,42 @@ void BM_EmptyFrame(benchmark::State& state) {
     game.Shutdown();
 }
 BENCHMARK(BM_EmptyFrame)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// The game as the program runs it, closing its window once its first frame is presented (at
+// the next frame's update) and keeping the time that took.
+class FirstPresentGame : public CGame {
+public:
+    int Update(double dt) override {
+        if (++m_nUpdates == 2) {
+            m_presentedAt = Clock::now();
+            winapi::InjectClose();
+        }
+        return CGame::Update(dt);
+    }
+    int m_nUpdates = 0;
+    Clock::time_point m_presentedAt;
+};
+
+void BM_GameRunToFirstPresent(benchmark::State& state) {
+    RegisterGameClasses();
+    for (auto _ : state) {
+        GameRoot root;
+        std::string error;
+        if (!WriteFixtureGameRoot(root, &error)) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+        ResetFrameState();
+        FirstPresentGame game;
+        const Clock::time_point start = Clock::now();
+        if (!game.Run(nullptr, "pv263918", "") || game.m_nUpdates < 2 || g_bStartUpFailed) {
+            state.SkipWithError("the game did not start (is there a display?)");
+            return;
+        }
+        state.SetIterationTime(std::chrono::duration<double>(game.m_presentedAt - start).count());
+    }
+}
+BENCHMARK(BM_GameRunToFirstPresent)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 
 }  // namespace
 

@@ -19,6 +19,7 @@
 #include "game/ui/WndDesktop.h"
 
 CGame* g_pGame = nullptr;
+int32_t g_bStartUpFailed = 0;
 
 namespace {
 
@@ -42,14 +43,8 @@ CGame::~CGame() {
     if (m_pRenderDevice && m_pRenderDevice->m_pCamera == m_pCamera)
         m_pRenderDevice->m_pCamera = nullptr;
     DeleteAndClear(m_pCamera);
-    // The controller and the world use the handlers; a shut-down that ran deleted them all.
-    DeleteAndClear(m_pController);
-    DeleteAndClear(m_pWorld);
-    DeleteAndClear(m_pGuiGfx);
-    DeleteAndClear(m_pGameGfx);
-    DeleteAndClear(m_pLoadingGfx);
-    DeleteAndClear(m_pShaderHandler);
-    DeleteAndClear(m_pSoundHandler);
+    // A shut-down that ran deleted these already.
+    DeleteGameObjects();
     DeleteWindowsOutsideTheTree();
 }
 
@@ -72,6 +67,16 @@ void CGame::CreateGameObjects() {
     m_pLabChooseEnhanced = new CDlgLabChooseEnhanced;
     m_pWorld = new M3DOMWorld(m_pGameGfx, m_pShaderHandler, m_pRenderDevice, m_pLog, &m_fStepTime, &m_fTotalStepTime);
     m_pController = new RODAGame(this);
+}
+
+void CGame::DeleteGameObjects() {
+    DeleteAndClear(m_pController);
+    DeleteAndClear(m_pWorld);
+    DeleteAndClear(m_pGuiGfx);
+    DeleteAndClear(m_pGameGfx);
+    DeleteAndClear(m_pLoadingGfx);
+    DeleteAndClear(m_pShaderHandler);
+    DeleteAndClear(m_pSoundHandler);
 }
 
 void CGame::DeleteWindowsOutsideTheTree() {

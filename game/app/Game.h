@@ -13,6 +13,7 @@
 
 class CCamera;
 class CDlgChooseLevel;
+class CDynString;
 class CDlgCreditsMenu;
 class CDlgFileOpen;
 class CDlgLabChoose;
@@ -26,7 +27,9 @@ class CGfx;
 class CGfxHandler;
 class CShaderHandler;
 class CSoundHandler;
+class CWnd;
 class CWndDesktop;
+class CWorldContentRecord;
 class M3DOMWorld;
 class RODAGame;
 
@@ -35,6 +38,16 @@ public:
     CGame();
     ~CGame() override;
 
+    // Starts the engine, then the game (OnStart), runs frames until the window closes and
+    // ends the game and the engine (OnExit); 0 when the engine did not start, else 1.
+    int Run(HINSTANCE instance, const char* key, const char* commandLine) override;
+    // The game's start-up: settings, graphics, sound, the interface, the controller's set-up;
+    // 0 at the first failing step, which is logged, with what was made left for Shutdown.
+    int Init() override;
+    // Writes the settings back and releases the game's objects; 0 when a save failed.
+    int Shutdown() override;
+    void OnStart() override;
+    void OnExit() override;
     int CreateDevices() override;
     int CreateViewport() override;
     // The step time of a lost device's last frame must not be handed on once it is back.
@@ -57,6 +70,16 @@ public:
     void ApplyGfxSettings();
     // The render device's distinct resolutions in first-seen order, each node (height, width).
     void CollectDisplayModes();
+
+    // A message box on `parent`, shown with the focus on its first button: its window ID, or
+    // 0 (nothing shown) without a parent or answer flags.
+    int ShowMessageBox(const CDynString& text, const CDynString& name, CWnd* parent, uint32_t flags);
+    // An input box on `parent` whose field edits `text`, set to the initial text first: its
+    // window ID, or 0 (nothing shown) without a parent or answer flags.
+    int ShowInputBox(const CDynString& caption, const CDynString& prompt, CDynString* text, int fieldLength,
+                     CWnd* parent, uint32_t flags, CDynString initialText, CDynString allowedChars);
+    // The controller loads the record's experiment; 0 when nothing was loaded.
+    int LoadCurrentLevel(CWorldContentRecord* record);
 
     // One frame of the loading screen, drawn and presented: the picture and three gears that
     // turn by a fixed angle per frame.
@@ -129,6 +152,11 @@ public:
     // Set once the bonus bird has appeared in this run.
     int32_t m_bBonusBirdShown = 0;
 
+    // What this run read, and so may write back.
+    int32_t m_bConfigLoaded = 0;
+    int32_t m_bLabsLoaded = 0;
+    int32_t m_bCDVolumeSaved = 0;
+
     // The loading screen's textures, looked up on its first frame, and its gears' angles.
     CGfx* m_pLoadingTexture = nullptr;
     CGfx* m_pBigGearTexture = nullptr;
@@ -138,6 +166,16 @@ public:
     float m_fSmallGearAngle = 0.0f;
 
 private:
+    // The steps of Init and Shutdown.
+    int ReadSettings();
+    int ReadTextSettings();
+    int LoadDialogs();
+    void JoinDesktop();
+    void WriteSettings();
+    int SaveSettingsScript(CValueScript& script, const char* path);
+    // The controller first, then the world, then the handlers the two use.
+    void DeleteGameObjects();
+
     void Log(const char* text);
     // Logs a set-up step's line and "\t\tOK\n" or "\t\tFAILED\n"; returns `succeeded`.
     bool LogStep(const char* line, bool succeeded);
@@ -149,3 +187,6 @@ private:
 
 // The one application object of the program.
 extern CGame* g_pGame;
+// Set when the game's start-up failed (its Init, or the controller's set-up asking to quit),
+// so that the program's entry can end with a failure.
+extern int32_t g_bStartUpFailed;

@@ -1,8 +1,204 @@
 #include "game/flow/RODAGame.h"
 
-RODAGame::RODAGame(CGame* game) : m_pGame(game) {}
+#include <cstring>
 
-RODAGame::~RODAGame() = default;
+#include "engine/graphics/Camera.h"
+#include "engine/sound/SoundOgg.h"
+#include "game/app/3DOMObject.h"
+#include "game/app/3DOMScripter.h"
+#include "game/app/3DOMTree.h"
+#include "game/app/3DOMWorld.h"
+#include "game/app/3DObjectList.h"
+#include "game/app/FlipCounter.h"
+#include "game/app/Game.h"
+#include "game/app/ScriptKey.h"
+#include "game/app/WorldContent.h"
+#include "game/flow/ConnectorKinds.h"
+
+namespace {
+
+constexpr char kStringTablePath[] = "scripts/strings/main.txt";
+constexpr char kElementScriptPath[] = "scripts/elements/elements.fsc";
+constexpr char kGameSceneName[] = "mo_game";
+constexpr char kMenuSceneName[] = "mo_menu";
+constexpr char kLabDirectory[] = "data/labs/";
+constexpr char kLabSuffix[] = ".zql";
+
+// The player header's fields: the name, then the program and the lab format versions, then a
+// word.
+constexpr int kProgramVersionOffset = RODAGame::kPlayerNameSize;
+constexpr int kFormatVersionOffset = kProgramVersionOffset + RODAGame::kVersionSize;
+constexpr char kDefaultPlayerName[] = "USER";
+constexpr char kProgramVersion[] = "V1.00";
+constexpr char kFormatVersion[] = "0.03";
+static_assert(kFormatVersionOffset + RODAGame::kVersionSize + 4 == RODAGame::kHeaderSize,
+              "the header ends with one 32-bit word");
+
+// The start screen looks at the desk from in front.
+const CVector3 kStartScreenEye(0.0f, 0.0f, -6.8f);
+const CVector3 kStartScreenTarget(0.0f, 0.0f, 0.0f);
+
+// A score display: the node its rollers hang under, their number and spacing, how fast a
+// flap turns, the counting direction and the roller script.
+struct CounterSpec {
+    RODAGame::ECounter slot;
+    const char* parent;
+    int32_t digits;
+    float step;
+    float turnSpeed;
+    int32_t countUp;
+    const char* rollerScript;
+};
+
+constexpr CounterSpec kCounterSpecs[] = {
+    {RODAGame::kHighScore, "mo_highscore", 6, 0.125f, 10.0f, 1, "scripts/elements/flipcounternumber_small.fsc"},
+    {RODAGame::kExperimentScore, "mo_score_level", 4, 0.25f, 10.0f, 0, "scripts/elements/flipcounternumber_r.fsc"},
+    {RODAGame::kExperimentBonus, "mo_score_level_bonus", 4, 0.25f, 10.0f, 0,
+     "scripts/elements/flipcounternumber_r.fsc"},
+    {RODAGame::kScore, "mo_score", 6, 0.25f, 10.0f, 1, "scripts/elements/flipcounternumber.fsc"},
+    {RODAGame::kElementCount, "mo_element_count", 2, 0.25f, 20.0f, 0, "scripts/elements/flipcounternumber_r.fsc"},
+};
+// The element counter's node moves faster than the others.
+constexpr char kElementCountParent[] = "mo_element_count";
+constexpr float kElementCountVelocity = 10.0f;
+
+}  // namespace
+
+RODAGame::RODAGame(CGame* game) : m_pGame(game) {
+    m_pLab = new CWorldContent(game);
+    m_pMusicStream = new CSoundOgg;
+    m_pVoiceStream = new CSoundOgg;
+    memset(m_szPlayerHeader, 0, sizeof m_szPlayerHeader);
+    memcpy(m_szPlayerHeader, kDefaultPlayerName, sizeof kDefaultPlayerName);
+    memcpy(m_szPlayerHeader + kProgramVersionOffset, kProgramVersion, sizeof kProgramVersion);
+    memcpy(m_szPlayerHeader + kFormatVersionOffset, kFormatVersion, sizeof kFormatVersion);
+}
+
+RODAGame::~RODAGame() {
+    delete m_pLab;
+    delete m_pMusicStream;
+    delete m_pVoiceStream;
+    for (CFlipCounter*& counter : m_pCounters) {
+        delete counter;
+        counter = nullptr;
+    }
+}
+
+M3DOMWorld* RODAGame::World() const {
+    return m_pGame ? m_pGame->m_pWorld : nullptr;
+}
+
+M3DOMObject* RODAGame::FindSceneObject(const char* name) const {
+    M3DOMWorld* world = World();
+    return world && world->m_pInstanceTree ? world->m_pInstanceTree->FindByName(name) : nullptr;
+}
+
+void RODAGame::InitGame() {
+    if (!m_pGame)
+        return;
+    // Loading took long: the next frame must not count it as its step.
+    m_pGame->m_bUseElapsedTime = 0;
+    m_StringTable.Load(kStringTablePath);
+
+    M3DOMWorld* world = World();
+    if (world)
+        RegisterConnectorKinds(world->m_pNamedEntries);
+    if (!LoadElementScripts()) {
+        m_pGame->Quit(-1);
+        g_bStartUpFailed = 1;
+        return;
+    }
+
+    m_pMOGame = FindSceneObject(kGameSceneName);
+    m_pMOMenu = FindSceneObject(kMenuSceneName);
+    if (m_pMOGame)
+        m_pMOGame->SetVisible(0);
+
+    if (m_pLab) {
+        m_pLab->SetDirectory(kLabDirectory);
+        m_pLab->SetSuffix(kLabSuffix);
+    }
+    PlaceScene();
+
+    CreateCounters();
+    CopyPlayerName();
+    StartScreen();
+}
+
+int RODAGame::LoadElementScripts() {
+    M3DOMWorld* world = World();
+    if (!world || !world->m_pScripter || !world->m_pInstanceTree)
+        return 0;
+    return world->m_pScripter->LoadScript(world->m_pInstanceTree->m_pRoot, kElementScriptPath, kScriptKey,
+                                          kScriptKeyLength) != 0;
+}
+
+void RODAGame::CreateCounters() {
+    M3DOMWorld* world = World();
+    // Later code counts on every display being there; one without its node shows nothing.
+    for (const CounterSpec& spec : kCounterSpecs) {
+        delete m_pCounters[spec.slot];
+        m_pCounters[spec.slot] = new CFlipCounter(world, FindSceneObject(spec.parent), spec.digits, spec.step,
+                                                  spec.turnSpeed, spec.countUp, spec.rollerScript);
+    }
+    if (M3DOMObject* elementCount = FindSceneObject(kElementCountParent))
+        elementCount->m_fVelocity = kElementCountVelocity;
+}
+
+void RODAGame::CopyPlayerName() {
+    memset(m_szPlayerHeader, 0, kPlayerNameSize);
+    // The name stays terminated inside its field.
+    const size_t length = strnlen(m_pGame->m_szUserName, kPlayerNameSize - 1);
+    memcpy(m_szPlayerHeader, m_pGame->m_szUserName, length);
+}
+
+void RODAGame::PlaceScene() {
+    M3DOMWorld* world = World();
+    M3DOMTree* tree = world ? world->m_pInstanceTree : nullptr;
+    if (!tree)
+        return;
+    tree->UpdateTransforms(nullptr);
+    if (tree->m_pOList)
+        tree->m_pOList->SetMatrixChangedAll(1);
+}
 
 // The message list and the effect spawners come with the controller's set-up.
 void RODAGame::InitEffects() {}
+
+void RODAGame::StartScreen() {
+    m_bStartScreen = 1;
+    if (m_pMOMenu) {
+        m_pMOMenu->SetVisible(1);
+        m_pMOMenu->m_bHold = 0;
+    }
+    if (m_pMOGame) {
+        m_pMOGame->SetVisible(0);
+        m_pMOGame->m_bHold = 1;
+    }
+    PlaceScene();
+    CCamera* camera = m_pGame ? m_pGame->m_pCamera : nullptr;
+    if (camera) {
+        camera->SetEye(kStartScreenEye);
+        camera->SetTarget(kStartScreenTarget);
+        camera->Apply(m_pGame->m_pRenderDevice);
+    }
+}
+
+// The game's flow fills these.
+void RODAGame::Step() {}
+
+void RODAGame::Update(double /*dt*/) {}
+
+void RODAGame::PrepareLevelBar() {}
+
+void RODAGame::DrawScene() {}
+
+void RODAGame::DrawShadows() {}
+
+void RODAGame::Draw() {}
+
+void RODAGame::DrawHoverText() {}
+
+int RODAGame::LoadCurrentLevel(CWorldContentRecord* /*record*/) {
+    return 0;
+}

@@ -8,4 +8,8 @@ class CDlgOptionMenu : public CDlgSkinWood {
 
 public:
     CDlgOptionMenu() { MakeGameDialog(); }
+
+    // Hands the application's sound settings to the sound handler, the music and voice streams
+    // and the CD line of the mixers; nothing without a game application or its sound device.
+    void Apply();
 };

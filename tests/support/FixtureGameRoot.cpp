@@ -9,6 +9,7 @@
 #include "engine/core/ValueScript.h"
 #include "engine/core/frame/BaseGame.h"
 #include "engine/graphics/Gfx.h"
+#include "game/app/ScriptFile.h"
 #include "tests/support/GameRoot.h"
 #include "tests/support/SoundFiles.h"
 #include "tests/support/TempDir.h"
@@ -29,8 +30,10 @@ namespace {
 
 using fixture::Resource;
 
-const char* const kFolders[] = {"scripts/config", "scripts/gfx", "scripts/gui",  "scripts/shaders", "scripts/sound",
-                                "data/textures",  "data/fonts",  "data/models", "data/sound"};
+const char* const kFolders[] = {
+    "scripts/config", "scripts/gfx",   "scripts/gui", "scripts/shaders", "scripts/sound", "scripts/elements",
+    "scripts/strings", "data/textures", "data/fonts", "data/models",     "data/sound",
+};
 
 const char* const kDejaVuSans = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 // Small enough to make quickly, large enough to read in a picture of the interface.
@@ -231,6 +234,60 @@ bool WriteDialogs(const GameRoot& root, std::string* error) {
     return true;
 }
 
+// The element scripts' and the string table's lines end in CR LF, as the game's own do.
+// A node of an element script placed relative to its parent, with nothing in it.
+std::string EmptyNode(const char* name, const char* position) {
+    return std::string("\t") + name + "\r\n\t{\r\n\t\tPOSREL " + position + "\r\n\t}\r\n";
+}
+
+// A scene's node holding one object of the game model under the fixture's shader, then the
+// given child nodes.
+std::string SceneNode(const char* name, const char* object, const std::string& children) {
+    return std::string(name) + "\r\n{\r\n\t3DO " + object + "\r\n\t{\r\n\t\tMODEL " +
+           fixture::kGameModel.name + "\r\n\t\tSHADER " + fixture::kShaderName + "\r\n\t}\r\n" + children +
+           "}\r\n";
+}
+
+std::string ElementScriptText() {
+    const char* const positions[] = {"-3, 2, 0", "-3, 1.5, 0", "2, 2, 0", "2, 1.5, 0"};
+    static_assert(std::size(positions) == std::size(fixture::kGameCounterNodes), "a place for every node");
+    std::string gameCounters;
+    for (size_t i = 0; i < std::size(positions); ++i)
+        gameCounters += EmptyNode(fixture::kGameCounterNodes[i], positions[i]);
+    return std::string(CScriptFile::kPlainMarker) +
+           "\r\n// The fixture's scenes: the start screen's desk with the high score, and the game's board\r\n"
+           "// with the other score displays.\r\n" +
+           SceneNode(fixture::kMenuScene, "desk", EmptyNode(fixture::kHighScoreNode, "-1, 1, 0")) +
+           SceneNode(fixture::kGameScene, "board", gameCounters);
+}
+
+// One roller: the upper and the lower half and the flap, folded away until it turns.
+std::string RollerScriptText() {
+    return std::string(CScriptFile::kPlainMarker) +
+           "\r\n// One digit roller of a score display.\r\n"
+           "Roller\r\n"
+           "{\r\n"
+           "\tPOSREL 0.2, 0, 0\r\n"
+           "\t3DO Upper\r\n\t{\r\n\t\tNO_SHADOW\r\n\t}\r\n"
+           "\t3DO Lower\r\n\t{\r\n\t\tNO_SHADOW\r\n\t}\r\n"
+           "\t3DO Flap\r\n\t{\r\n\t\tNO_SHADOW\r\n\t\tVISIBLE 0\r\n\t}\r\n"
+           "}\r\n";
+}
+
+void WriteElementScripts(const GameRoot& root) {
+    WriteText(root.File(fixture::kElementScript), ElementScriptText());
+    for (const char* script : fixture::kRollerScripts)
+        WriteText(root.File(script), RollerScriptText());
+}
+
+// Entries of a key line, a "{" line, the text and a "}" line.
+void WriteStringTable(const GameRoot& root) {
+    std::string text;
+    for (const fixture::StringEntry& entry : fixture::kStrings)
+        text += std::string(entry.key) + "\r\n{\r\n" + entry.text + "\r\n}\r\n";
+    WriteText(root.File(fixture::kStringTable), text);
+}
+
 }  // namespace
 
 bool WriteFixtureGameRoot(const GameRoot& root, std::string* error) {
@@ -247,6 +304,8 @@ bool WriteFixtureGameRoot(const GameRoot& root, std::string* error) {
         !WriteSettings(root, error) || !WriteDialogs(root, error))
         return false;
     WriteText(root.File(fixture::kShaderScript), ShaderText());
+    WriteElementScripts(root);
+    WriteStringTable(root);
     return true;
 }
 

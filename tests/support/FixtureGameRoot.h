@@ -2,8 +2,9 @@
 // project's own tools and writers: the system scripts of a 1024 x 768 window, the loading,
 // interface and game graphics scripts with textures from the texture generator, the menu font
 // from the font converter and a model from the model writer, a shader script, a sound script
-// with a tone made by sox, the two settings scripts and the ten dialog scripts. The names and
-// paths are constants, so that a test can break one file and see one start-up step fail.
+// with a tone made by sox, the two settings scripts, the ten dialog scripts, the element
+// scripts of the start screen with the score displays' rollers, and a string table. The names
+// and paths are constants, so that a test can break one file and see one start-up step fail.
 #pragma once
 
 #include <string>
@@ -86,6 +87,37 @@ inline constexpr const char* kDialogNames[] = {
 };
 inline constexpr int kDialogChildID = 1;
 std::string DialogScriptPath(const char* name);
+
+// The element scripts, plain object-model scripts with the marker line: the start screen's
+// scene and the game's, each with an object of the game model, and the nodes of the five score
+// displays, which hold nothing until the displays read their rollers into them.
+inline constexpr const char* kElementScript = "scripts/elements/elements.fsc";
+inline constexpr const char* kGameScene = "mo_game";
+inline constexpr const char* kMenuScene = "mo_menu";
+// The high score's node lies in the start screen's scene, the others in the game's.
+inline constexpr const char* kHighScoreNode = "mo_highscore";
+inline constexpr const char* kGameCounterNodes[] = {"mo_score_level", "mo_score_level_bonus", "mo_score",
+                                                    "mo_element_count"};
+// The roller scripts: one roller of three objects (upper half, lower half, flap) each, without
+// models.
+inline constexpr const char* kSmallRollerScript = "scripts/elements/flipcounternumber_small.fsc";
+inline constexpr const char* kReversedRollerScript = "scripts/elements/flipcounternumber_r.fsc";
+inline constexpr const char* kRollerScript = "scripts/elements/flipcounternumber.fsc";
+inline constexpr const char* kRollerScripts[] = {kSmallRollerScript, kReversedRollerScript, kRollerScript};
+inline constexpr int kRollerObjects = 3;
+
+// The string table and its entries, in file order.
+struct StringEntry {
+    const char* key;
+    const char* text;
+};
+inline constexpr const char* kStringTable = "scripts/strings/main.txt";
+inline constexpr StringEntry kStrings[] = {
+    {"experiment_deleted", "The experiment was deleted."},
+    {"new_experiment", "New experiment"},
+    {"loaded", "loaded"},
+    {"saved", "saved"},
+};
 
 }  // namespace fixture
 

@@ -231,6 +231,8 @@ int CBaseGame::Shutdown() {
             m_pLog->Printf("CBaseGame::Shutdown - could not save %s\n", kDisplayScriptPath);
         result = 0;
     }
+    // A second shut-down (the game's exit, then the destructor) saves nothing again.
+    m_bDisplayScriptLoaded = 0;
     m_SystemScript.Clear();
 
     delete m_pRenderDevice;
@@ -258,12 +260,16 @@ int CBaseGame::Run(HINSTANCE instance, const char* key, const char* commandLine)
     if (!Init())
         return 0;
     OnStart();
+    RunFrames();
+    OnExit();
+    return Shutdown();
+}
+
+void CBaseGame::RunFrames() {
     while (!m_pViewport->IsQuitting()) {
         if (!m_pViewport->ProcessMessages())
             Frame();
     }
-    OnExit();
-    return Shutdown();
 }
 
 int CBaseGame::AllowWindowDrag() {

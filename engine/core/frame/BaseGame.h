@@ -84,6 +84,8 @@ public:
     static double FpsLastTime;       // timer reading of that update
 
 protected:
+    // The main loop: a frame whenever no window message waits, until the window closes.
+    void RunFrames();
     // A script number truncated to an int; NaN or out of range gives the default.
     static int ReadInt(CValueScript& script, const char* key, int defaultValue);
 

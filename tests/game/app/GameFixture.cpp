@@ -1,5 +1,6 @@
 #include "tests/game/app/GameFixture.h"
 
+#include "engine/core/AtomicFileTestHooks.h"
 #include "engine/graphics/RenderDeviceDX9.h"
 #include "game/app/GameClasses.h"
 #include "tests/support/FixtureGameRoot.h"
@@ -12,6 +13,7 @@
 void GameTest::SetUp() {
     ResetFrameState();
     RegisterGameClasses();
+    g_bStartUpFailed = 0;
     std::string error;
     ASSERT_TRUE(WriteFixtureGameRoot(m_root, &error)) << error;
     m_game = std::make_unique<CGame>();
@@ -19,6 +21,8 @@ void GameTest::SetUp() {
 
 void GameTest::TearDown() {
     m_game.reset();
+    g_bStartUpFailed = 0;
+    SetAtomicFileCommitFailure(false);
     winapi::d3d::ClearFailures();
     winapi::d3d::UseDefaultAdapterModes();
     winapi::SetCdTracks(0);
@@ -42,6 +46,20 @@ bool GameTest::StartWithGameObjects() {
 IDirect3DDevice9* GameTest::Direct3DDevice() const {
     auto* device = dynamic_cast<CRenderDeviceDX9*>(m_game->m_pRenderDevice);
     return device ? device->m_pDevice : nullptr;
+}
+
+std::string GameTest::StepLinesFrom(size_t from) {
+    std::string steps;
+    const std::string text = LogTextFrom(from);
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end + 1;
+        if (text[start] == '\t' || text.compare(start, 6, "Game::") == 0)
+            steps += text.substr(start, end - start);
+        start = end;
+    }
+    return steps;
 }
 
 std::string GameTest::LogTextFrom(size_t from) {

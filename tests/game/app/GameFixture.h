@@ -28,6 +28,9 @@ protected:
 public:
     // What the log holds from `from` characters on.
     static std::string LogTextFrom(size_t from);
+    // The start-up's own lines of the log from `from` on, without the loaders' lines about
+    // each file ("loading ... ok").
+    static std::string StepLinesFrom(size_t from);
 
 protected:
     GameRoot m_root;

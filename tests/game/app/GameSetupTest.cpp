@@ -39,28 +39,12 @@ const char* const kSoundLog =
 
 using GameSetupTest = GameTest;
 
-// The set-up's own lines of the log from `from` on: the loaders' lines about each file
-// ("loading ... ok") are left out.
-std::string StepLines(size_t from) {
-    std::string steps;
-    const std::string text = GameTest::LogTextFrom(from);
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        end = end == std::string::npos ? text.size() : end + 1;
-        if (text.compare(start, 2, "\t\t") == 0)
-            steps += text.substr(start, end - start);
-        start = end;
-    }
-    return steps;
-}
-
 TEST_F(GameSetupTest, LoadsGraphicsAndSoundWithTheLogLinesInOrder) {
     ASSERT_TRUE(StartWithGameObjects());
     const size_t start = ReadText(kLogFile).size();
     ASSERT_EQ(m_game->InitGfx(), 1);
     ASSERT_EQ(m_game->InitSound(), 1);
-    EXPECT_EQ(StepLines(start), std::string(kGfxLog) + kSoundLog);
+    EXPECT_EQ(StepLinesFrom(start), std::string(kGfxLog) + kSoundLog);
 
     EXPECT_EQ(m_game->m_pMenuFont, m_game->m_pGuiGfx->Find(fixture::kMenuFont.name));
     EXPECT_NE(m_game->m_pMenuFont, nullptr);
@@ -100,10 +84,10 @@ TEST_P(GameSetupFailureTest, StopsAtTheStepThatFailsWithItsLogLine) {
     if (c.sound) {
         ASSERT_EQ(m_game->InitGfx(), 1);
         EXPECT_EQ(m_game->InitSound(), 0);
-        EXPECT_EQ(StepLines(start), std::string(kGfxLog) + c.log);
+        EXPECT_EQ(StepLinesFrom(start), std::string(kGfxLog) + c.log);
     } else {
         EXPECT_EQ(m_game->InitGfx(), 0);
-        EXPECT_EQ(StepLines(start), c.log);
+        EXPECT_EQ(StepLinesFrom(start), c.log);
         EXPECT_EQ(m_game->m_pCamera, nullptr) << "nothing after the failing step";
     }
 }
