@@ -26,8 +26,8 @@
 #include "game/app/EmitterList.h"
 #include "game/app/NamedEntryList.h"
 #include "game/flow/ConnectorKinds.h"
-#include "tests/support/RecordingRenderDevice.h"
 #include "tests/support/ToolModel.h"
+#include "tools/render/RecordingRenderDevice.h"
 
 // The models of the benchmark scenes: an element's body with two connection tags, and a small
 // part with one.

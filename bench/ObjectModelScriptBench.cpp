@@ -23,8 +23,8 @@
 #include "game/app/3DOMWorld.h"
 #include "game/app/3DObjectList.h"
 #include "game/flow/ConnectorKinds.h"
-#include "tests/support/RecordingRenderDevice.h"
 #include "tests/support/ToolModel.h"
+#include "tools/render/RecordingRenderDevice.h"
 
 namespace {
 

@@ -9,6 +9,7 @@ cmake_minimum_required(VERSION 3.25)
 # The files the program rewrites, relative to the game root.
 set(KEPT_FILES
   scripts/config/3dinit.vsc
+  scripts/config/labs.vsc
 )
 
 if(NOT DEFINED SOURCE OR NOT DEFINED DESTINATION)
@@ -18,6 +19,13 @@ if(NOT IS_DIRECTORY "${SOURCE}")
   message(FATAL_ERROR "no data set in ${SOURCE}")
 endif()
 
+# Folders first, so that the set's empty ones exist in the root too.
+file(GLOB_RECURSE entries LIST_DIRECTORIES TRUE RELATIVE "${SOURCE}" "${SOURCE}/*")
+foreach(entry IN LISTS entries)
+  if(IS_DIRECTORY "${SOURCE}/${entry}")
+    file(MAKE_DIRECTORY "${DESTINATION}/${entry}")
+  endif()
+endforeach()
 file(GLOB_RECURSE files LIST_DIRECTORIES FALSE RELATIVE "${SOURCE}" "${SOURCE}/*")
 list(SORT files)
 foreach(file IN LISTS files)

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "engine/graphics/Font.h"
-#include "tests/support/RecordingRenderDevice.h"
+#include "tools/render/RecordingRenderDevice.h"
 
 namespace {
 

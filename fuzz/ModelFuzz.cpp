@@ -9,7 +9,7 @@
 #include "engine/graphics/IndexBuffer.h"
 #include "engine/graphics/Model.h"
 #include "engine/graphics/VertexBuffer.h"
-#include "tests/support/RecordingRenderDevice.h"
+#include "tools/render/RecordingRenderDevice.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CRecordingRenderDevice device;

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "engine/graphics/Model.h"
-#include "tests/support/RecordingRenderDevice.h"
 #include "tools/model/ModelBuilder.h"
+#include "tools/render/RecordingRenderDevice.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);

@@ -11,7 +11,7 @@
 #include "engine/graphics/GfxHandler.h"
 #include "engine/graphics/Shader.h"
 #include "engine/graphics/ShaderHandler.h"
-#include "tests/support/RecordingRenderDevice.h"
+#include "tools/render/RecordingRenderDevice.h"
 
 namespace {
 

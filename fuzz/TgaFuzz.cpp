@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "engine/graphics/Texture2D.h"
-#include "tests/support/RecordingRenderDevice.h"
+#include "tools/render/RecordingRenderDevice.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CRecordingRenderDevice device;

@@ -15,6 +15,7 @@
 #include "engine/sound/SoundDeviceOpenAL.h"
 #include "engine/sound/SoundHandler.h"
 #include "game/app/Game.h"
+#include "game/app/GameFiles.h"
 #include "game/flow/RODAGame.h"
 #include "winapi/base/WinFile.h"
 #include "winapi/base/WinRandom.h"
@@ -95,17 +96,17 @@ int CGame::InitGfx() {
         return 0;
     m_pGuiGfx->m_pfnProgress = &CGame::LoadingProgress;
     m_pGuiGfx->m_pProgressArgument = this;
-    if (!LogStep("\t\tLoading GUI Gfx Script", m_pGuiGfx->LoadScript("scripts/gfx/gui.vsc", nullptr)))
+    if (!LogStep("\t\tLoading GUI Gfx Script", m_pGuiGfx->LoadScript(kGuiGfxScriptPath, nullptr)))
         return 0;
     if (!LogStep("\t\tInit Gfx Handler", m_pGameGfx->Init(m_pRenderDevice)))
         return 0;
     m_pGameGfx->m_pfnProgress = &CGame::LoadingProgress;
     m_pGameGfx->m_pProgressArgument = this;
-    if (!LogStep("\t\tLoading Gfx Script", m_pGameGfx->LoadScript("scripts/gfx/gfx.vsc", nullptr)))
+    if (!LogStep("\t\tLoading Gfx Script", m_pGameGfx->LoadScript(kGameGfxScriptPath, nullptr)))
         return 0;
     m_pShaderHandler->Init(m_pRenderDevice);
     LogStep("\t\tInit Shader Handler", true);
-    if (!LogStep("\t\tLoading Shader Script", m_pShaderHandler->LoadScript("scripts/shaders/shaders.shd", m_pGameGfx)))
+    if (!LogStep("\t\tLoading Shader Script", m_pShaderHandler->LoadScript(kShaderScriptPath, m_pGameGfx)))
         return 0;
 
     delete m_pCamera;
@@ -127,7 +128,7 @@ int CGame::InitGfx() {
 int CGame::InitSound() {
     if (!LogStep("\t\tInit Sound FX Handler", m_pSoundHandler->Init(m_pSoundDevice)))
         return 0;
-    return LogStep("\t\tInit Sound FX Script", m_pSoundHandler->LoadScript("scripts/sound/soundfx.vsc")) ? 1 : 0;
+    return LogStep("\t\tInit Sound FX Script", m_pSoundHandler->LoadScript(kSoundScriptPath)) ? 1 : 0;
 }
 
 void CGame::ApplyGfxSettings() {

@@ -3,6 +3,7 @@
 // writes the settings back and releases the game's objects.
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "engine/core/LogFile.h"
 #include "engine/core/Timer.h"
@@ -14,6 +15,7 @@
 #include "game/app/3DOMScripter.h"
 #include "game/app/3DOMWorld.h"
 #include "game/app/Game.h"
+#include "game/app/GameFiles.h"
 #include "game/flow/RODAGame.h"
 #include "game/ui/DlgChooseLevel.h"
 #include "game/ui/DlgCreditsMenu.h"
@@ -31,8 +33,6 @@
 
 namespace {
 
-constexpr const char* kConfigPath = "scripts/config/config.vsc";
-constexpr const char* kLabsPath = "scripts/config/labs.vsc";
 constexpr int kIconResource = 100;
 constexpr uint32_t kCDTrackOne = 1;
 constexpr uint32_t kMusicFromCD = 5;
@@ -89,7 +89,7 @@ int CGame::Init() {
     CreateGameObjects();
     if (!LogStep("\t\tInit loading gfx handler", m_pLoadingGfx->Init(m_pRenderDevice)))
         return 0;
-    if (!LogStep("\t\tLoading loading gfx script", m_pLoadingGfx->LoadScript("scripts/gfx/loading.vsc", nullptr)))
+    if (!LogStep("\t\tLoading loading gfx script", m_pLoadingGfx->LoadScript(kLoadingGfxScriptPath, nullptr)))
         return 0;
     DrawLoadingScreen();
     m_pViewport->SetIcon(kIconResource);
@@ -147,7 +147,7 @@ int CGame::Init() {
 }
 
 int CGame::ReadSettings() {
-    if (!m_ConfigScript.Load(kConfigPath, "Config"))
+    if (!m_ConfigScript.Load(kConfigScriptPath, "Config"))
         return 0;
     m_bConfigLoaded = 1;
     CValueScript& config = m_ConfigScript;
@@ -184,7 +184,7 @@ int CGame::ReadTextSettings() {
         CopySetting(m_szIEPath, sizeof m_szIEPath, experiments);
     CopySetting(m_szUserName, sizeof m_szUserName, m_ConfigScript.GetString("UserName", "USER").GetText());
 
-    if (!m_LabsScript.Load(kLabsPath, "Labs"))
+    if (!m_LabsScript.Load(kLabsScriptPath, "Labs"))
         return 0;
     m_bLabsLoaded = 1;
     CopySetting(m_szLabNameGame, sizeof m_szLabNameGame, m_LabsScript.GetString("LabNameGame", "tolp").GetText());
@@ -194,34 +194,26 @@ int CGame::ReadTextSettings() {
 }
 
 int CGame::LoadDialogs() {
-    struct Script {
-        CDlg* dialog;
-        const char* path;
-        const char* failure;
+    // In the order of the script list.
+    CDlg* const dialogs[] = {
+        Prepared(m_pOptionMenu, this),   Prepared(m_pCreditsMenu, this),       Prepared(m_pChooseLevel, this),
+        Prepared(m_pLabChoose, this),    Prepared(m_pLabChooseEnhanced, this), Prepared(m_pFileOpen, this),
+        Prepared(m_pMemoBox, this),      Prepared(m_pLevelProperty, this),     Prepared(m_pLevelDone, this),
+        Prepared(m_pStartLevel, this),
     };
-    const Script scripts[] = {
-        {Prepared(m_pOptionMenu, this), "scripts/gui/optionmenu.vsc", "\tFAILED (OptionMenu)\n"},
-        {Prepared(m_pCreditsMenu, this), "scripts/gui/creditsmenu.vsc", "\tFAILED (Credits)\n"},
-        {Prepared(m_pChooseLevel, this), "scripts/gui/chooselevel.vsc", "\tFAILED (ChooseLevel)\n"},
-        {Prepared(m_pLabChoose, this), "scripts/gui/labchoose.vsc", "\tFAILED (LabChoose)\n"},
-        {Prepared(m_pLabChooseEnhanced, this), "scripts/gui/labchooseenhanced.vsc", "\tFAILED (LabChooseEhanced)\n"},
-        {Prepared(m_pFileOpen, this), "scripts/gui/fileopen.vsc", "\tFAILED (FileOpen\n)"},
-        {Prepared(m_pMemoBox, this), "scripts/gui/memobox.vsc", "\tFAILED (Memobox)\n"},
-        {Prepared(m_pLevelProperty, this), "scripts/gui/levelproperty.vsc", "\tFAILED (LevelProperty)\n"},
-        {Prepared(m_pLevelDone, this), "scripts/gui/leveldone.vsc", "\tFAILED (LevelDone)\n"},
-        {Prepared(m_pStartLevel, this), "scripts/gui/startlevel.vsc", "\tFAILED (StartLevel)\n"},
-    };
-    for (const Script& script : scripts) {
-        if (!script.dialog->LoadScript(script.path)) {
-            Log(script.failure);
+    static_assert(std::size(dialogs) == std::size(kDialogScripts), "a script for every dialog");
+    for (size_t i = 0; i < std::size(dialogs); ++i) {
+        CDlg* dialog = dialogs[i];
+        if (!dialog->LoadScript(kDialogScripts[i].path)) {
+            Log(kDialogScripts[i].failureLine);
             return 0;
         }
-        if (script.dialog == m_pMemoBox) {
+        if (dialog == m_pMemoBox) {
             m_pMemoBox->SetFont(m_pMenuFont);
             m_pMemoBox->SetRenderDevice(m_pRenderDevice);
             m_pMemoBox->SetLineHeight(20);
             m_pMemoBox->SetTextStyle(0.5f, 0.5f, 0.0f);
-        } else if (script.dialog == m_pLevelProperty) {
+        } else if (dialog == m_pLevelProperty) {
             m_pLevelProperty->SetFont(m_pMenuFont);
             m_pLevelProperty->SetRenderDevice(m_pRenderDevice);
             m_pLevelProperty->SetLineHeight(20);
@@ -278,12 +270,12 @@ int CGame::Shutdown() {
     // A run that never read a settings script leaves the player's file as it was.
     if (m_bConfigLoaded) {
         WriteSettings();
-        result &= SaveSettingsScript(m_ConfigScript, kConfigPath);
+        result &= SaveSettingsScript(m_ConfigScript, kConfigScriptPath);
     }
     if (m_bLabsLoaded) {
         m_LabsScript.SetString("LabNameGame", m_szLabNameGame);
         m_LabsScript.SetString("LabNameEditor", m_szLabNameEditor);
-        result &= SaveSettingsScript(m_LabsScript, kLabsPath);
+        result &= SaveSettingsScript(m_LabsScript, kLabsScriptPath);
     }
     DeleteGameObjects();
     return result;

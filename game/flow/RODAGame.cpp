@@ -14,15 +14,9 @@
 #include "game/app/ScriptKey.h"
 #include "game/app/WorldContent.h"
 #include "game/flow/ConnectorKinds.h"
+#include "game/flow/ControllerFiles.h"
 
 namespace {
-
-constexpr char kStringTablePath[] = "scripts/strings/main.txt";
-constexpr char kElementScriptPath[] = "scripts/elements/elements.fsc";
-constexpr char kGameSceneName[] = "mo_game";
-constexpr char kMenuSceneName[] = "mo_menu";
-constexpr char kLabDirectory[] = "data/labs/";
-constexpr char kLabSuffix[] = ".zql";
 
 // The player header's fields: the name, then the program and the lab format versions, then a
 // word.
@@ -38,26 +32,6 @@ static_assert(kFormatVersionOffset + RODAGame::kVersionSize + 4 == RODAGame::kHe
 const CVector3 kStartScreenEye(0.0f, 0.0f, -6.8f);
 const CVector3 kStartScreenTarget(0.0f, 0.0f, 0.0f);
 
-// A score display: the node its rollers hang under, their number and spacing, how fast a
-// flap turns, the counting direction and the roller script.
-struct CounterSpec {
-    RODAGame::ECounter slot;
-    const char* parent;
-    int32_t digits;
-    float step;
-    float turnSpeed;
-    int32_t countUp;
-    const char* rollerScript;
-};
-
-constexpr CounterSpec kCounterSpecs[] = {
-    {RODAGame::kHighScore, "mo_highscore", 6, 0.125f, 10.0f, 1, "scripts/elements/flipcounternumber_small.fsc"},
-    {RODAGame::kExperimentScore, "mo_score_level", 4, 0.25f, 10.0f, 0, "scripts/elements/flipcounternumber_r.fsc"},
-    {RODAGame::kExperimentBonus, "mo_score_level_bonus", 4, 0.25f, 10.0f, 0,
-     "scripts/elements/flipcounternumber_r.fsc"},
-    {RODAGame::kScore, "mo_score", 6, 0.25f, 10.0f, 1, "scripts/elements/flipcounternumber.fsc"},
-    {RODAGame::kElementCount, "mo_element_count", 2, 0.25f, 20.0f, 0, "scripts/elements/flipcounternumber_r.fsc"},
-};
 // The element counter's node moves faster than the others.
 constexpr char kElementCountParent[] = "mo_element_count";
 constexpr float kElementCountVelocity = 10.0f;

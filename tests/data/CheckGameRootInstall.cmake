@@ -9,6 +9,7 @@ include(${CMAKE_CURRENT_LIST_DIR}/DataChecks.cmake)
 file(REMOVE_RECURSE "${WORK}")
 set(root ${WORK}/root)
 set(settings scripts/config/3dinit.vsc)
+set(labs scripts/config/labs.vsc)
 set(shaders scripts/shaders/shaders.shd)
 set(model data/models/ball.uzq)
 
@@ -25,24 +26,26 @@ function(expect_text file text)
   expect_same_file("${WORK}/expected" "${file}")
 endfunction()
 
-foreach(file ${settings} ${shaders} ${model})
+foreach(file ${settings} ${labs} ${shaders} ${model})
   if(NOT EXISTS "${PRISTINE}/${file}")
     message(FATAL_ERROR "the pristine set lacks ${file}")
   endif()
 endforeach()
 
-# A new root: everything.
+# A new root: everything, the empty folders included.
 install_set(${PRISTINE})
 expect_same_tree(${PRISTINE} ${root})
 
 # The program saved its settings, a person edited the shader script in the root, removed a
 # model and added a script of their own.
 file(WRITE ${root}/${settings} "[3DInit]\r\nWidth = 800.000000\r\n")
+file(WRITE ${root}/${labs} "[Labs]\r\nLabNameEditor = \"mine\"\r\n")
 file(APPEND ${root}/${shaders} "edited\r\n")
 file(REMOVE ${root}/${model})
 file(WRITE ${root}/scripts/own.fsc "mine\r\n")
 install_set(${PRISTINE})
 expect_text(${root}/${settings} "[3DInit]\r\nWidth = 800.000000\r\n")
+expect_text(${root}/${labs} "[Labs]\r\nLabNameEditor = \"mine\"\r\n")
 expect_same_file(${PRISTINE}/${shaders} ${root}/${shaders})
 expect_same_file(${PRISTINE}/${model} ${root}/${model})
 expect_text(${root}/scripts/own.fsc "mine\r\n")
@@ -57,7 +60,7 @@ expect_text(${root}/${settings} "[3DInit]\r\nWidth = 800.000000\r\n")
 expect_same_file(${WORK}/newer/${shaders} ${root}/${shaders})
 
 # Where the settings are missing, the set's are installed.
-file(REMOVE ${root}/${settings})
+file(REMOVE ${root}/${settings} ${root}/${labs})
 install_set(${WORK}/newer)
 expect_same_file(${WORK}/newer/${settings} ${root}/${settings})
 file(REMOVE ${root}/scripts/own.fsc)

@@ -1,8 +1,18 @@
 # Helpers the data-build checks share.
 
-# The files under a folder, relative to it and sorted.
+# The files under a folder, relative to it and sorted, and its empty folders as "<name>/":
+# the data set holds some on purpose.
 function(list_tree folder result)
   file(GLOB_RECURSE files LIST_DIRECTORIES FALSE RELATIVE "${folder}" "${folder}/*")
+  file(GLOB_RECURSE entries LIST_DIRECTORIES TRUE RELATIVE "${folder}" "${folder}/*")
+  foreach(entry IN LISTS entries)
+    if(IS_DIRECTORY "${folder}/${entry}")
+      file(GLOB children "${folder}/${entry}/*")
+      if(NOT children)
+        list(APPEND files "${entry}/")
+      endif()
+    endif()
+  endforeach()
   list(SORT files)
   set(${result} "${files}" PARENT_SCOPE)
 endfunction()
@@ -22,6 +32,9 @@ function(expect_same_tree expected actual)
   foreach(file IN LISTS expected_files)
     if(NOT file IN_LIST actual_files)
       list(APPEND problems "missing: ${file}")
+      continue()
+    endif()
+    if(file MATCHES "/$")
       continue()
     endif()
     execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${expected}/${file}" "${actual}/${file}"

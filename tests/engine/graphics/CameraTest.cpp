@@ -16,7 +16,7 @@
 #include "engine/graphics/RenderDeviceDX9.h"
 #include "engine/platform/ViewportWin32.h"
 #include "tests/support/MatrixBuilders.h"
-#include "tests/support/RecordingRenderDevice.h"
+#include "tools/render/RecordingRenderDevice.h"
 
 namespace {
 

@@ -18,8 +18,8 @@
 #include "engine/core/LogFile.h"
 #include "engine/graphics/Texture2D.h"
 #include "tests/engine/graphics/FontFixtures.h"
-#include "tests/support/RecordingRenderDevice.h"
 #include "tests/support/TempDir.h"
+#include "tools/render/RecordingRenderDevice.h"
 
 namespace {
 

@@ -17,8 +17,8 @@
 #include "engine/graphics/VertexBuffer.h"
 #include "tests/engine/graphics/ModelBytes.h"
 #include "tests/support/MatrixBuilders.h"
-#include "tests/support/RecordingRenderDevice.h"
 #include "tests/support/TempDir.h"
+#include "tools/render/RecordingRenderDevice.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include "engine/graphics/ParticleGravityModifier.h"
 #include "engine/graphics/QuaternionOps.h"
 #include "engine/graphics/VertexBuffer.h"
-#include "tests/support/RecordingRenderDevice.h"
+#include "tools/render/RecordingRenderDevice.h"
 
 namespace {
 

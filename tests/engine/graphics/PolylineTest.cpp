@@ -15,7 +15,7 @@
 #include "engine/core/Class.h"
 #include "engine/graphics/GraphicsClasses.h"
 #include "engine/graphics/VertexBuffer.h"
-#include "tests/support/RecordingRenderDevice.h"
+#include "tools/render/RecordingRenderDevice.h"
 
 namespace {
 

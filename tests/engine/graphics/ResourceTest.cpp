@@ -17,8 +17,8 @@
 #include "engine/graphics/Texture.h"
 #include "engine/graphics/Texture2D.h"
 #include "engine/graphics/VertexBuffer.h"
-#include "tests/support/RecordingRenderDevice.h"
 #include "tests/support/TempDir.h"
+#include "tools/render/RecordingRenderDevice.h"
 
 namespace {
 

@@ -24,8 +24,8 @@
 #include "engine/graphics/Texture.h"
 #include "engine/graphics/Texture2D.h"
 #include "tests/engine/graphics/ShaderSceneFixture.h"
-#include "tests/support/RecordingRenderDevice.h"
 #include "tests/support/TempDir.h"
+#include "tools/render/RecordingRenderDevice.h"
 
 namespace {
 

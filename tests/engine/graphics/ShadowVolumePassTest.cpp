@@ -15,8 +15,8 @@
 #include "engine/graphics/RenderCodes.h"
 #include "engine/graphics/ShadowVolume.h"
 #include "engine/graphics/VertexBuffer.h"
-#include "tests/support/RecordingRenderDevice.h"
 #include "tests/support/ToolModel.h"
+#include "tools/render/RecordingRenderDevice.h"
 
 namespace {
 

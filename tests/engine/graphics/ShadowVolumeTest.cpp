@@ -26,10 +26,10 @@
 #include "tests/engine/graphics/ShaderSceneFixture.h"
 #include "tests/support/PixelFrame.h"
 #include "tests/support/RayBox.h"
-#include "tests/support/RecordingRenderDevice.h"
 #include "tests/support/SceneWindow.h"
 #include "tests/support/ShadowStencil.h"
 #include "tests/support/ToolModel.h"
+#include "tools/render/RecordingRenderDevice.h"
 
 namespace {
 

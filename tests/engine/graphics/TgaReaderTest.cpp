@@ -15,8 +15,8 @@
 
 #include "engine/core/LogFile.h"
 #include "engine/graphics/RenderCodes.h"
-#include "tests/support/RecordingRenderDevice.h"
 #include "tests/support/TempDir.h"
+#include "tools/render/RecordingRenderDevice.h"
 
 namespace {
 

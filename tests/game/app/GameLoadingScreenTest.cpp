@@ -14,7 +14,7 @@
 #include "tests/game/app/GameFixture.h"
 #include "tests/support/FixtureGameRoot.h"
 #include "tests/support/PngWriter.h"
-#include "tests/support/RecordingRenderDevice.h"
+#include "tools/render/RecordingRenderDevice.h"
 #include "winapi/d3d9/D3D9TestHooks.h"
 
 namespace {

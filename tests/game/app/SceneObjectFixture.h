@@ -9,7 +9,7 @@
 #include "engine/core/Vector3.h"
 #include "engine/graphics/GfxHandler.h"
 #include "game/app/NamedEntryList.h"
-#include "tests/support/RecordingRenderDevice.h"
+#include "tools/render/RecordingRenderDevice.h"
 
 class CGfx;
 class CModel;

@@ -11,7 +11,7 @@
 #include "game/machines/PhysicsBody.h"
 #include "game/machines/PhysicsWorld.h"
 #include "tests/game/machines/PhysicsFixtures.h"
-#include "tests/support/RecordingRenderDevice.h"
+#include "tools/render/RecordingRenderDevice.h"
 
 using namespace physics_test;
 

@@ -12,7 +12,7 @@
 #include "game/machines/ForceCone.h"
 #include "game/machines/PhysicsWorld.h"
 #include "tests/game/machines/PhysicsFixtures.h"
-#include "tests/support/RecordingRenderDevice.h"
+#include "tools/render/RecordingRenderDevice.h"
 
 using namespace physics_test;
 

@@ -10,7 +10,7 @@
 #include "game/ui/UiClasses.h"
 #include "game/ui/WndDesktop.h"
 #include "tests/support/GuiTestGame.h"
-#include "tests/support/RecordingRenderDevice.h"
+#include "tools/render/RecordingRenderDevice.h"
 
 namespace {
 

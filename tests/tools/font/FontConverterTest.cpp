@@ -19,10 +19,10 @@
 
 #include "engine/graphics/Font.h"
 #include "engine/graphics/Texture2D.h"
-#include "tests/support/RecordingRenderDevice.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ToolRun.h"
 #include "tools/font/FontConverter.h"
+#include "tools/render/RecordingRenderDevice.h"
 
 namespace {
 

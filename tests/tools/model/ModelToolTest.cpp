@@ -13,11 +13,11 @@
 #include "engine/graphics/IndexBuffer.h"
 #include "engine/graphics/Model.h"
 #include "engine/graphics/VertexBuffer.h"
-#include "tests/support/RecordingRenderDevice.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ToolRun.h"
 #include "tools/model/ModelBuilder.h"
 #include "tools/model/ModelText.h"
+#include "tools/render/RecordingRenderDevice.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 
 #include "engine/graphics/RenderCodes.h"
 #include "engine/graphics/Texture2D.h"
-#include "tests/support/RecordingRenderDevice.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ToolRun.h"
+#include "tools/render/RecordingRenderDevice.h"
 
 int MakeTexture(const std::string& recipe, const std::string& out, const std::string& messages) {
     return RunRecipeTool(MAKE_TEXTURE, recipe, out, messages);

@@ -1,5 +1,5 @@
-// A render device for tests and fuzz targets that needs no graphics driver: it hands out
-// handles, keeps buffers and textures in memory, locks into that memory, and records the
+// A render device for tools, tests and fuzz targets that needs no graphics driver: it hands
+// out handles, keeps buffers and textures in memory, locks into that memory, and records the
 // calls and states it receives. Switches make its creation and lock calls fail, or stop the
 // call lines.
 #pragma once

@@ -1,4 +1,4 @@
-#include "tests/support/RecordingRenderDevice.h"
+#include "tools/render/RecordingRenderDevice.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,0 +1,140 @@
+// The data check's tables in process, on the tests' fixture game root: rows that name what
+// the fixture holds pass, and each row the fixture does not answer gives one line naming the
+// file and the block. The game's own tables hold few such rows yet; later data adds them.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "engine/graphics/Gfx.h"
+#include "tests/support/FixtureGameRoot.h"
+#include "tests/support/GameRoot.h"
+#include "tools/datacheck/DataCheck.h"
+
+namespace {
+
+const int kFixtureChildIDs[] = {fixture::kDialogChildID};
+const int kAbsentChildIDs[] = {fixture::kDialogChildID, fixture::kDialogChildID + 1};
+
+// Names the fixture holds, each of its kind and, where it is a texture, of its size.
+const CGraphicsNameLookup kFixtureGraphics[] = {
+    {EGraphicsSet::kLoading, fixture::kBigGear.name, kGfxTexture, 64, 64},
+    {EGraphicsSet::kInterface, fixture::kMenuFont.name, kGfxFont, 0, 0},
+    {EGraphicsSet::kInterface, fixture::kDialogSkin[4].name, kGfxTexture, 32, 32},
+    {EGraphicsSet::kGame, fixture::kGameModel.name, kGfxModel, 0, 0},
+};
+const char* const kFixtureSounds[] = {fixture::kSound.name};
+const char* const kFixtureShaders[] = {fixture::kShaderName};
+const char* const kFixtureKeys[] = {fixture::kStrings[0].key, fixture::kStrings[3].key};
+
+class DataCheckTablesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(WriteFixtureGameRoot(m_root, &error)) << error;
+        for (const char* name : fixture::kDialogNames)
+            m_dialogPaths.push_back(fixture::DialogScriptPath(name));
+        m_lookups = GameLookups();
+        m_dialogs = Dialogs(kFixtureChildIDs, true);
+        m_lookups.dialogs = m_dialogs;
+        m_lookups.graphicsNames = kFixtureGraphics;
+        m_lookups.sounds = kFixtureSounds;
+        m_lookups.shaders = kFixtureShaders;
+        m_lookups.stringKeys = kFixtureKeys;
+    }
+
+    // The fixture's dialogs, each looking for these children.
+    std::vector<CDialogLookup> Dialogs(std::span<const int> childIDs, bool required) const {
+        std::vector<CDialogLookup> dialogs;
+        for (const std::string& path : m_dialogPaths)
+            dialogs.push_back({{path.c_str(), required}, childIDs});
+        return dialogs;
+    }
+
+    GameRoot m_root;
+    std::vector<std::string> m_dialogPaths;
+    CGameLookups m_lookups{};
+    std::vector<CDialogLookup> m_dialogs;
+};
+
+TEST_F(DataCheckTablesTest, RowsTheFixtureAnswersPass) {
+    EXPECT_EQ(CheckGameRoot(m_lookups), std::vector<std::string>());
+}
+
+// One row the fixture does not answer, and the line it gives.
+struct UnansweredRow {
+    const char* name;
+    std::function<void(CGameLookups*)> change;
+    std::string line;
+};
+
+const CGraphicsNameLookup kAbsentGraphics[] = {{EGraphicsSet::kInterface, "TEXTURE_GUI_NONE", kGfxTexture, 0, 0}};
+const CGraphicsNameLookup kWrongKind[] = {{EGraphicsSet::kInterface, fixture::kMenuFontTexture.name, kGfxFont, 0, 0}};
+// The skin's corner sheet is 32 x 32 in the fixture.
+const CGraphicsNameLookup kWrongSize[] = {
+    {EGraphicsSet::kInterface, fixture::kDialogSkin[4].name, kGfxTexture, 64, 64}};
+const char* const kAbsentSounds[] = {"SOUND_NONE"};
+const char* const kAbsentShaders[] = {"glow"};
+const char* const kAbsentTemplates[] = {"Gear"};
+const char* const kAbsentScenes[] = {"mo_professor"};
+// "saved" lies inside it, ahead of any entry of its own.
+const char* const kShadowedKeys[] = {"unsaved"};
+const CLookedUpFile kAbsentElementScripts[] = {{fixture::kElementScript, true}, {"scripts/elements/level.fsc", true}};
+
+const UnansweredRow kUnansweredRows[] = {
+    {"a graphics name", [](CGameLookups* lookups) { lookups->graphicsNames = kAbsentGraphics; },
+     "scripts/gfx/gui.vsc [TEXTURE_GUI_NONE]: missing: the game looks this name up"},
+    {"a graphics name of another kind", [](CGameLookups* lookups) { lookups->graphicsNames = kWrongKind; },
+     "scripts/gfx/gui.vsc [FONT_MENU_TEXTURE]: a texture, where the game needs a font"},
+    {"a texture of another size", [](CGameLookups* lookups) { lookups->graphicsNames = kWrongSize; },
+     "scripts/gfx/gui.vsc [TEXTURE_GUI_TOP_LEFT]: data/textures/gui_top_left.tga is 32 x 32, where the game needs "
+     "64 x 64"},
+    {"a sound", [](CGameLookups* lookups) { lookups->sounds = kAbsentSounds; },
+     "scripts/sound/soundfx.vsc [SOUND_NONE]: missing: the game looks this sound up"},
+    {"a shader", [](CGameLookups* lookups) { lookups->shaders = kAbsentShaders; },
+     "scripts/shaders/shaders.shd [glow]: missing: the game looks this shader up"},
+    {"a template", [](CGameLookups* lookups) { lookups->templates = kAbsentTemplates; },
+     "scripts/elements/elements.fsc [Gear]: missing from the templates: the game clones this name"},
+    {"a scene node", [](CGameLookups* lookups) { lookups->sceneNodes = kAbsentScenes; },
+     "scripts/elements/elements.fsc [mo_professor]: missing: the game looks this scene node up"},
+    {"a string key a shorter one answers", [](CGameLookups* lookups) { lookups->stringKeys = kShadowedKeys; },
+     "scripts/strings/main.txt [saved]: answers the key \"unsaved\" (a key the game asks) in its own entry's "
+     "place"},
+    {"a required element script", [](CGameLookups* lookups) { lookups->elementScripts = kAbsentElementScripts; },
+     "scripts/elements/level.fsc: missing"},
+};
+
+TEST_F(DataCheckTablesTest, EachUnansweredRowGivesOneLine) {
+    for (const UnansweredRow& row : kUnansweredRows) {
+        SCOPED_TRACE(row.name);
+        CGameLookups lookups = m_lookups;
+        row.change(&lookups);
+        EXPECT_EQ(CheckGameRoot(lookups), std::vector<std::string>{row.line});
+    }
+}
+
+TEST_F(DataCheckTablesTest, DialogChildrenLookedForByIDMustBeThere) {
+    const std::vector<CDialogLookup> dialogs = Dialogs(kAbsentChildIDs, true);
+    m_lookups.dialogs = dialogs;
+    std::vector<std::string> lines;
+    for (const CDialogLookup& dialog : dialogs)
+        lines.push_back(std::string(dialog.file.path) + ": no child of ID 2: the dialog looks for it");
+    EXPECT_EQ(CheckGameRoot(m_lookups), lines);
+}
+
+// Absent, a file not required is no problem; required, it is one.
+TEST_F(DataCheckTablesTest, AbsentDialogScriptIsAProblemOnlyWhenRequired) {
+    const std::string removed = fixture::DialogScriptPath(fixture::kDialogNames[0]);
+    std::filesystem::remove(m_root.File(removed));
+    std::vector<CDialogLookup> dialogs = Dialogs(kFixtureChildIDs, false);
+    m_lookups.dialogs = dialogs;
+    EXPECT_EQ(CheckGameRoot(m_lookups), std::vector<std::string>());
+    dialogs = Dialogs(kFixtureChildIDs, true);
+    m_lookups.dialogs = dialogs;
+    EXPECT_EQ(CheckGameRoot(m_lookups), std::vector<std::string>{removed + ": missing"});
+}
+
+}  // namespace

@@ -1,0 +1,138 @@
+// The element scripts, read into one world as start-up reads them: each loads with the script
+// key, keeps the line-end rule, draws no scripter error and no quit request, and names only
+// models and shaders the game holds; then the scene nodes and templates the game finds.
+#include <algorithm>
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "engine/graphics/Gfx.h"
+#include "game/app/3DOMObject.h"
+#include "game/app/3DOMScripter.h"
+#include "game/app/3DOMTree.h"
+#include "game/app/ScriptKey.h"
+#include "game/flow/ConnectorKinds.h"
+#include "tools/datacheck/DataCheck_local.h"
+#include "winapi/window/WinWindow.h"
+
+namespace {
+
+// The model word of a billboard, as the scripter reads it: no model to find.
+constexpr char kBillboardModel[] = "BILLBOARD";
+
+const M3DOMObject* ChildOf(const CPointerList::Node* node) {
+    return static_cast<const M3DOMObject*>(node->m_data);
+}
+
+// The nodes of that name below mo.
+int CountNamed(const M3DOMObject* mo, const char* name) {
+    int count = 0;
+    for (const CPointerList::Node* node = mo->m_pList->m_pHead; node; node = node->m_pNext)
+        count += (strcmp(ChildOf(node)->m_szName, name) == 0 ? 1 : 0) + CountNamed(ChildOf(node), name);
+    return count;
+}
+
+void CollectNames(const M3DOMObject* mo, std::set<std::string>* names) {
+    for (const CPointerList::Node* node = mo->m_pList->m_pHead; node; node = node->m_pNext) {
+        names->insert(ChildOf(node)->m_szName);
+        CollectNames(ChildOf(node), names);
+    }
+}
+
+}  // namespace
+
+void CRootCheck::CheckElementScripts() {
+    const std::string scene = m_lookups.elementScripts.empty() ? "" : m_lookups.elementScripts.front().path;
+    if (!m_log.Log())
+        m_problems.Add({scene}, "no temporary log could be made: the scripter's errors go unseen");
+    m_pWorld = std::make_unique<M3DOMWorld>(&Graphics(EGraphicsSet::kGame), &m_shaders, &m_device, m_log.Log(),
+                                            &m_frameTime, &m_runTime);
+    // Points built before the kinds are known get none.
+    RegisterConnectorKinds(m_pWorld->m_pNamedEntries);
+    M3DOMScripter* scripter = m_pWorld->m_pScripter;
+    for (const CLookedUpFile& script : m_lookups.elementScripts) {
+        if (!Present(script, EOpen::kAnyCase))
+            continue;
+        m_log.TakeErrors();
+        if (!scripter->LoadScript(m_pWorld->m_pInstanceTree->m_pRoot, script.path, kScriptKey, kScriptKeyLength)) {
+            m_problems.Add({script.path}, "cannot be read, or not deciphered with the script key");
+            continue;
+        }
+        // A deciphered text is shorter than the file: zeros fill the rest.
+        const char* text = scripter->GetText();
+        const char* end = text + strnlen(text, static_cast<size_t>(scripter->GetTextLength()));
+        CheckLineEnds(script.path, std::string_view(text, static_cast<size_t>(end - text)));
+        for (const std::string& error : m_log.TakeErrors())
+            m_problems.Add({script.path}, "the scripter says " + error);
+        MSG quit{};
+        if (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+            m_problems.Add({script.path}, "the scripter asks the game to quit (code " +
+                                              std::to_string(static_cast<int>(quit.wParam)) + ")");
+        CheckWords(script.path, text, end);
+        m_bSceneLoaded = m_bSceneLoaded || script.path == scene;
+    }
+    CheckSceneNodes();
+    CheckTemplates();
+    AskNodeNames();
+}
+
+// The scripter leaves an object without a model or a shader it cannot find.
+void CRootCheck::CheckWords(const std::string& path, const char* text, const char* end) {
+    int line = 1;
+    const char* counted = text;
+    const char* pos = text;
+    char word[CScriptFile::kTokenSize];
+    char value[CScriptFile::kTokenSize];
+    while (CScriptFile::GetNextToken(word, sizeof word, &pos, end)) {
+        const bool model = strcmp(word, "MODEL") == 0;
+        if (!model && strcmp(word, "SHADER") != 0)
+            continue;
+        const char* valueStart = CScriptFile::GetNextToken(value, sizeof value, &pos, end);
+        if (!valueStart)
+            break;
+        line += static_cast<int>(std::count(counted, valueStart, '\n'));
+        counted = valueStart;
+        if (model && strcmp(value, kBillboardModel) != 0) {
+            const CGfx* gfx = Graphics(EGraphicsSet::kGame).Find(value);
+            if (!gfx || !gfx->GetModel())
+                m_problems.Add({path, line},
+                               std::string("MODEL ") + value + " names no model of " + ScriptOf(EGraphicsSet::kGame));
+        } else if (!model && !m_shaders.GetShader(value)) {
+            m_problems.Add({path, line},
+                           std::string("SHADER ") + value + " names no shader of " + m_lookups.shaderScript.path);
+        }
+    }
+}
+
+void CRootCheck::CheckSceneNodes() {
+    if (!m_bSceneLoaded)
+        return;
+    const char* scene = m_lookups.elementScripts.front().path;
+    for (const char* name : m_lookups.sceneNodes) {
+        const int count = CountNamed(m_pWorld->m_pInstanceTree->m_pRoot, name);
+        if (count == 0)
+            m_problems.Add({scene, 0, name}, "missing: the game looks this scene node up");
+        else if (count > 1)
+            m_problems.Add({scene, 0, name},
+                           "occurs " + std::to_string(count) + " times in the scene: the game finds only the first");
+    }
+}
+
+void CRootCheck::CheckTemplates() {
+    if (!m_bSceneLoaded)
+        return;
+    for (const char* name : m_lookups.templates) {
+        if (!m_pWorld->m_pTemplateTree->FindByName(name))
+            m_problems.Add({m_lookups.elementScripts.front().path, 0, name},
+                           "missing from the templates: the game clones this name");
+    }
+}
+
+// The game asks the string table for nodes by their names too.
+void CRootCheck::AskNodeNames() {
+    std::set<std::string> names;
+    CollectNames(m_pWorld->m_pInstanceTree->m_pRoot, &names);
+    CollectNames(m_pWorld->m_pTemplateTree->m_pRoot, &names);
+    for (const std::string& name : names)
+        AskKey(name, "a scene node's name");
+}

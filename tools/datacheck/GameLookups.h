@@ -1,0 +1,71 @@
+// What the game looks up in a game root, as tables the data check walks: the files start-up
+// reads, the scene nodes, templates, shaders, sounds, graphics names with their texture sizes,
+// string keys, and the dialog scripts with the child IDs their dialogs look for. The game's
+// own tables live in GameLookups.cpp; each data work order adds the rows of what it ships.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+// The graphics handlers start-up fills, each from its own script.
+enum class EGraphicsSet { kLoading, kInterface, kGame };
+inline constexpr int kGraphicsSetCount = 3;
+
+// A file start-up reads. One that is not required may be absent (the game creates it, or the
+// default data set does not ship it yet); present, it is checked in full all the same.
+struct CLookedUpFile {
+    const char* path;
+    bool required;
+};
+
+// A value script with the blocks the game reads from it (unused places null).
+struct CValueScriptLookup {
+    CLookedUpFile file;
+    const char* blocks[2];
+};
+
+struct CGraphicsScriptLookup {
+    CLookedUpFile file;
+    EGraphicsSet set;
+};
+
+// A dialog script with the IDs of the children its dialog looks for.
+struct CDialogLookup {
+    CLookedUpFile file;
+    std::span<const int> childIDs;
+};
+
+// A graphics resource the game finds by name: its kind (EGfxKind) and, for a texture whose
+// layout the drawing relies on, its size (0 by 0 for any).
+struct CGraphicsNameLookup {
+    EGraphicsSet set;
+    const char* name;
+    uint32_t kind;
+    uint32_t width;
+    uint32_t height;
+};
+
+struct CGameLookups {
+    std::span<const CValueScriptLookup> valueScripts;
+    std::span<const CGraphicsScriptLookup> graphicsScripts;
+    CLookedUpFile shaderScript;
+    CLookedUpFile soundScript;
+    CLookedUpFile stringTable;
+    // The first holds the scene; the others are read into it after.
+    std::span<const CLookedUpFile> elementScripts;
+    std::span<const CDialogLookup> dialogs;
+    // The classes a dialog script's child blocks may name.
+    std::span<const char* const> windowClasses;
+    // Names found in the instance tree; each must occur exactly once.
+    std::span<const char* const> sceneNodes;
+    std::span<const char* const> templates;
+    std::span<const char* const> shaders;
+    std::span<const char* const> sounds;
+    std::span<const CGraphicsNameLookup> graphicsNames;
+    std::span<const char* const> stringKeys;
+    // Every file of this folder (its name ending with "/") with this suffix is a lab.
+    const char* labFolder;
+    const char* labSuffix;
+};
+
+const CGameLookups& GameLookups();
