@@ -10,6 +10,7 @@
 #include "engine/core/frame/BaseGame.h"
 #include "engine/graphics/Gfx.h"
 #include "game/app/ScriptFile.h"
+#include "game/flow/ControllerFiles.h"
 #include "tests/support/GameRoot.h"
 #include "tests/support/SoundFiles.h"
 #include "tests/support/TempDir.h"
@@ -71,6 +72,14 @@ static_assert(std::size(fixture::kDialogSkin) == 9, "one recipe above for each p
 const char* const kBallModel = "part sphere radius 0.3 segments 12 rings 6\nend\n\nsphere 0 0 0 0.3\n";
 
 // Lines end in CR LF: the shader script's only line separator.
+// A plain shader under every name the game looks up, so that the root answers the game.
+std::string LookedUpShadersText() {
+    std::string text = "// The shaders the game looks up by name, plain.\r\n";
+    for (const char* name : kLookedUpShaders)
+        text += std::string(name) + "\r\n{\r\n\tpass\r\n\t{\r\n\t\tdiffuse 1.0 1.0 1.0 1.0\r\n\t}\r\n}\r\n";
+    return text;
+}
+
 std::string ShaderText() {
     return std::string("// The floor of the fixture's scenes: the game texture under the light.\r\n") +
            fixture::kShaderName +
@@ -88,7 +97,8 @@ std::string ShaderText() {
            "\t\t\tcolorop modulate texture diffuse\r\n"
            "\t\t}\r\n"
            "\t}\r\n"
-           "}\r\n";
+           "}\r\n" +
+           LookedUpShadersText();
 }
 
 // One key of a block: a quoted text, or a number when the text is none.

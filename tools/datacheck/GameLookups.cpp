@@ -62,6 +62,7 @@ const char* const kWindowClasses[] = {
 // The game's board and the start screen's desk.
 const char* const kSceneNodes[] = {kGameSceneName, kMenuSceneName};
 
+
 }  // namespace
 
 const CGameLookups& GameLookups() {
@@ -75,10 +76,10 @@ const CGameLookups& GameLookups() {
         kDialogs,
         kWindowClasses,
         kSceneNodes,
-        // Templates, shaders, sounds, graphics names and string keys: none until the data the
-        // game looks them up in ships.
+        // Templates, sounds, graphics names and string keys: none until the data the game looks
+        // them up in ships.
         {},
-        {},
+        kLookedUpShaders,
         {},
         {},
         {},

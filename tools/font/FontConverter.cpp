@@ -60,6 +60,18 @@ void AddRectangle(COutlineGlyph* glyph, float left, float bottom, float right, f
     glyph->contourEnds.push_back(static_cast<uint16_t>(glyph->tags.size() - 1));
 }
 
+// The outline form holds no advances and the engine sizes a proportional glyph by its ink
+// box: a zero-area contour along the baseline, there and back, stretches the box over the
+// advance with the side bearings and draws nothing.
+void AddAdvance(COutlineGlyph* glyph, float advance) {
+    for (const float x : {0.0f, advance}) {
+        glyph->points.push_back(x);
+        glyph->points.push_back(0.0f);
+        glyph->tags.push_back(FT_CURVE_TAG_ON);
+    }
+    glyph->contourEnds.push_back(static_cast<uint16_t>(glyph->tags.size() - 1));
+}
+
 // A rendered glyph of the cell form.
 struct CRendered {
     CCharacter character;
@@ -134,7 +146,7 @@ bool MakeOutlineFont(const char* trueTypePath, COutlineFont* font, std::string* 
             return false;
         }
         FT_Outline& outline = face.Get()->glyph->outline;
-        if (outline.n_points < 0 || outline.n_points > kMaxPoints || outline.n_contours < 0) {
+        if (outline.n_points < 0 || outline.n_points > kMaxPoints - 2 || outline.n_contours < 0) {
             *error = Named(character) + " has too many points";
             return false;
         }
@@ -147,6 +159,7 @@ bool MakeOutlineFont(const char* trueTypePath, COutlineFont* font, std::string* 
         }
         for (int i = 0; i < outline.n_contours; ++i)
             glyph.contourEnds.push_back(static_cast<uint16_t>(outline.contours[i]));
+        AddAdvance(&glyph, static_cast<float>(face.Get()->glyph->metrics.horiAdvance));
         FT_BBox box{};
         if (outline.n_points > 0) {
             FT_Outline_Get_CBox(&outline, &box);
@@ -167,6 +180,7 @@ bool MakeOutlineFont(const char* trueTypePath, COutlineFont* font, std::string* 
     AddRectangle(&fallback, left, static_cast<float>(-descent), right, static_cast<float>(ascent), true);
     AddRectangle(&fallback, left + stroke, static_cast<float>(-descent) + stroke, right - stroke,
                  static_cast<float>(ascent) - stroke, false);
+    AddAdvance(&fallback, right + left);
     glyphs.insert(glyphs.begin(), std::move(fallback));
     boxes.insert(boxes.begin(), FT_BBox{0, -descent, 0, ascent});
 
@@ -183,6 +197,12 @@ bool MakeOutlineFont(const char* trueTypePath, COutlineFont* font, std::string* 
             return false;
         }
     }
+
+    // Text keeps CR LF inside multi-line entries and drawing breaks lines at LF alone: CR must
+    // draw nothing rather than the fallback box. Its code comes before every character's.
+    COutlineGlyph carriageReturn;
+    carriageReturn.code = '\r';
+    glyphs.insert(glyphs.begin() + 1, std::move(carriageReturn));
 
     font->flags = FT_IS_FIXED_WIDTH(face.Get()) ? 2u : 0u;
     font->headerValue = static_cast<uint32_t>(units);

@@ -10,7 +10,8 @@
 #include "tools/font/FontFiles.h"
 
 // The outline form: points in font units, tags masked to their curve bits, the deepest
-// descent as the vertical offset.
+// descent as the vertical offset. Each glyph ends with a zero-area baseline contour from x 0
+// to its advance, so that its box holds the side bearings; CR (code 13) is an empty glyph.
 bool MakeOutlineFont(const char* trueTypePath, COutlineFont* font, std::string* error);
 // The bitmap-cell form at the largest pixel size whose cell is at most `cellHeight` pixels
 // high; codes without a character show the fallback box.

@@ -1,8 +1,8 @@
 // The Direct3D 9 device's text operations on real pixels, with the converter's DejaVu Sans in
 // both forms drawn as the interface draws its menu font: the cell texture bound by the caller
 // and its size passed along, alpha blending on. Checked: text lands at its position, the
-// measured width is the drawn one, line feeds, the transformed and the camera-facing text,
-// and the refusals.
+// measured width is the drawn one, line feeds, the converter's advances and its empty CR,
+// the transformed and the camera-facing text, and the refusals.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,7 +11,11 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
 
 #include "bench/GameCamera.h"
 #include "engine/graphics/Camera.h"
@@ -243,6 +247,69 @@ TEST_F(FontDrawTest, ALineFeedStartsTheNextLineOneCellLower) {
         EXPECT_GT(InkOf(both).count, 0);
         EXPECT_TRUE(SameFrames(both, apart));
     }
+}
+
+// --- The converter's advances --------------------------------------------------------------------
+
+TEST_F(FontDrawTest, AGlyphIsAsWideAsItsAdvanceWithItsInkBetweenTheSideBearings) {
+    // DejaVu's own metrics, read apart from the converter, in font units.
+    FT_Library library;
+    ASSERT_EQ(FT_Init_FreeType(&library), 0);
+    FT_Face face;
+    ASSERT_EQ(FT_New_Face(library, kDejaVuSansPath, 0, &face), 0);
+    const float pixelsPerUnit = m_outline->m_fScale / 64.0f;
+    const float x = 9.5f;
+    for (const char c : {'l', 'i', 'A', 'W', 'm', '1', '.'}) {
+        SCOPED_TRACE(testing::Message() << "character '" << c << "'");
+        ASSERT_EQ(FT_Load_Char(face, static_cast<unsigned char>(c), FT_LOAD_NO_SCALE), 0);
+        const FT_Glyph_Metrics& metrics = face->glyph->metrics;
+        ASSERT_GE(metrics.horiBearingX, 0) << "ink left of the origin would move the glyph";
+        const std::string text(1, c);
+        EXPECT_NEAR(m_device.GetTextWidth(text.data(), 1, m_outline.get(), 1.0f, 0.0f),
+                    static_cast<float>(metrics.horiAdvance) * pixelsPerUnit, 1.0f);
+        // Drawn: the ink starts after the left side bearing and ends before the right one.
+        const InkBox ink = InkOf(Render([&] { Text2D(m_outline.get(), text, x, 19.5f, 1.0f); }));
+        ASSERT_GT(ink.count, 0);
+        const float inkLeft = static_cast<float>(metrics.horiBearingX) * pixelsPerUnit;
+        const float inkRight = static_cast<float>(metrics.horiBearingX + metrics.width) * pixelsPerUnit;
+        EXPECT_NEAR(ink.left, std::floor(x + inkLeft), 1.0f);
+        EXPECT_NEAR(ink.right, std::ceil(x + inkRight) - 1.0f, 1.0f);
+    }
+    FT_Done_Face(face);
+    FT_Done_FreeType(library);
+}
+
+TEST_F(FontDrawTest, TwoLettersDrawnSideBySideKeepAGapBetweenThem) {
+    // At the interface's half size, as well as whole.
+    for (const float scale : {0.5f, 1.0f}) {
+        SCOPED_TRACE(testing::Message() << "scale " << scale);
+        const Frame frame = Render([&] { Text2D(m_outline.get(), "ll", 20.0f, 20.0f, scale); });
+        // The runs of columns holding ink: one a stroke, with clear columns between them.
+        std::vector<std::pair<int, int>> runs;
+        for (int x = 0; x < kWidth; ++x) {
+            if (InkOf(frame, x, x + 1).count == 0)
+                continue;
+            if (!runs.empty() && runs.back().second == x - 1)
+                runs.back().second = x;
+            else
+                runs.emplace_back(x, x);
+        }
+        ASSERT_EQ(runs.size(), 2u);
+        EXPECT_GE(runs[1].first - runs[0].second - 1, static_cast<int>(3.0f * scale)) << "clear columns";
+    }
+}
+
+TEST_F(FontDrawTest, ACarriageReturnBeforeALineFeedDrawsNothing) {
+    EXPECT_EQ(m_outline->GetGlyph('\r', 1)->m_nCode, '\r') << "CR has a glyph of its own";
+    const Frame both = Render([&] { Text2D(m_outline.get(), "A\r\nB", 29.5f, 7.5f, 1.0f); });
+    const Frame apart = Render([&] {
+        Text2D(m_outline.get(), "A", 29.5f, 7.5f, 1.0f);
+        Text2D(m_outline.get(), "B", 29.5f, 7.5f + m_outline->m_fSize, 1.0f);
+    });
+    EXPECT_GT(InkOf(both).count, 0);
+    EXPECT_TRUE(SameFrames(both, apart)) << "two lines and no fallback box";
+    // CR alone adds nothing to the line either.
+    EXPECT_EQ(InkOf(Render([&] { Text2D(m_outline.get(), "\r", 29.5f, 7.5f, 1.0f); })).count, 0);
 }
 
 TEST_F(FontDrawTest, TransformedTextMovedByAMatrixIsTheScreenTextAtTheMovedPosition) {

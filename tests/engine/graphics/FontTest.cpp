@@ -159,19 +159,30 @@ TEST_F(FontTest, GlyphPageHasInkInTheGlyphCellsAndNoneElsewhere) {
     }
 
     // The H stands on the baseline, lifted by the descent: its ink spans the rows its outline
-    // covers, counted up from the cell's bottom row, and its cell is exactly its ink.
+    // covers, counted up from the cell's bottom row. Its cell is its advance (the last point,
+    // at the end of the zero-area baseline contour) with the ink between the side bearings.
     const CFontGlyph* h = glyphs[0];
+    ASSERT_GT(h->m_nPointCount, 2u);
     float capHeight = 0.0f;
-    for (size_t i = 0; i < h->m_nPointCount; ++i)
+    float inkLeft = h->m_Points[0];
+    float inkRight = h->m_Points[0];
+    for (size_t i = 0; i + 2 < h->m_nPointCount; ++i) {
         capHeight = std::max(capHeight, h->m_Points[2 * i + 1]);
+        inkLeft = std::min(inkLeft, h->m_Points[2 * i]);
+        inkRight = std::max(inkRight, h->m_Points[2 * i]);
+    }
+    const float advance = h->m_Points[2 * h->m_nPointCount - 2];
     const float pixelsPerUnit = font.m_fScale / 64.0f;
+    EXPECT_GT(inkLeft * pixelsPerUnit, 2.0f) << "the left side bearing";
+    EXPECT_GT((advance - inkRight) * pixelsPerUnit, 2.0f) << "the right side bearing";
+    EXPECT_NEAR(h->m_nWidth, advance * pixelsPerUnit, 1.0);
     const float lift = std::fabs(font.m_fVerticalOffset);
     const float inkBottom = 40.0f - lift * pixelsPerUnit;                 // row boundary below the ink
     const float inkTop = 40.0f - (lift + capHeight) * pixelsPerUnit;      // row boundary above it
     int firstRow = -1;
     int lastRow = -1;
-    bool firstColumnInked = false;
-    bool lastColumnsInked = false;
+    int firstColumn = static_cast<int>(h->m_nWidth);
+    int lastColumn = -1;
     for (uint32_t y = 0; y < 40; ++y) {
         for (uint32_t x = h->m_nX; x < h->m_nX + h->m_nWidth; ++x) {
             if (PageGrey(page, x, y) == 0)
@@ -179,14 +190,14 @@ TEST_F(FontTest, GlyphPageHasInkInTheGlyphCellsAndNoneElsewhere) {
             if (firstRow < 0)
                 firstRow = static_cast<int>(y);
             lastRow = static_cast<int>(y);
-            firstColumnInked |= x == h->m_nX;
-            lastColumnsInked |= x + 2 >= h->m_nX + h->m_nWidth;
+            firstColumn = std::min(firstColumn, static_cast<int>(x - h->m_nX));
+            lastColumn = std::max(lastColumn, static_cast<int>(x - h->m_nX));
         }
     }
     EXPECT_NEAR(firstRow, std::floor(inkTop), 1.0);
     EXPECT_NEAR(lastRow, std::ceil(inkBottom) - 1.0f, 1.0);
-    EXPECT_TRUE(firstColumnInked);
-    EXPECT_TRUE(lastColumnsInked);
+    EXPECT_NEAR(firstColumn, std::floor(inkLeft * pixelsPerUnit), 1.0);
+    EXPECT_NEAR(lastColumn, std::ceil(inkRight * pixelsPerUnit) - 1.0f, 1.0);
 }
 
 TEST_F(FontTest, ACharacterTheFontLacksTakesTheFirstGlyph) {

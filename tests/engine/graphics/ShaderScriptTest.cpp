@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "engine/graphics/Gfx.h"
 #include "engine/graphics/GfxHandler.h"
 #include "engine/graphics/GraphicsClasses.h"
+#include "engine/graphics/RenderTypes.h"
 #include "engine/graphics/Shader.h"
 #include "engine/graphics/Texture.h"
 #include "engine/graphics/Texture2D.h"
@@ -983,44 +985,116 @@ TEST_F(ShaderScriptTest, StagesPastTheEighthAreKeptButNeverApplied) {
 // ---------------------------------------------------------------------------------------------
 // The shipped script
 
-TEST(ShippedShaderScriptTest, KeepsCrLfAndParsesIntoTheTestScenesShaders) {
-    const std::string path = std::string(BRENLOW_CONTENT_DIR) + "/scripts/shaders/shaders.shd";
-    const std::string text = ReadText(path);
-    ASSERT_FALSE(text.empty()) << path;
-    size_t lineFeeds = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n') {
-            ++lineFeeds;
-            ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "a line feed without a carriage return at byte " << i;
+// The names the game finds its shaders by, the menu sheets apart.
+const char* const kGameShaderNames[] = {
+    "drive_belt", "power_cable", "rope", "fuze", "selection_valid", "selection_invalid", "selected_element",
+    "target_line", "lightning", "symbol_goal", "symbol_anti_goal", "symbol_unlock", "symbol_stretch_1",
+    "symbol_stretch_2", "red", "green", "robot_green", "robot_red", "power_gravity_tube_on",
+    "power_gravity_tube_off", "power_gravity_earth", "power_gravity_moon", "power_gravity_non",
+    "element_bars_gravity_earth", "element_bars_gravity_moon", "element_bars_gravity_non", "flag",
+};
+// The start screen's menu sheets; each also has "<sheet>_over", its look under the pointer.
+const char* const kMenuSheets[] = {
+    "clipboard_paper_new_game", "clipboard_paper_start",   "clipboard_paper_continue", "clipboard_paper_select",
+    "clipboard_paper_editor",   "clipboard_paper_options", "clipboard_paper_exit",
+};
+// Drawn as ribbons, which carry no normals: a lit pass shows only its emissive colour.
+const char* const kRibbonShaders[] = {"drive_belt", "power_cable", "rope",     "fuze",
+                                      "target_line", "lightning",  "selected_element"};
+
+// The shipped script, loaded from its source as the build copies it.
+class ShippedShaderScriptTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_text = ReadText(m_path);
+        ASSERT_FALSE(m_text.empty()) << m_path;
+        ASSERT_EQ(m_device.InitForTest(0, 0, 0), 1);
+        m_handler.Init(&m_device);
+        ASSERT_EQ(m_handler.LoadScript(m_path.c_str(), nullptr), 1);
+    }
+
+    // The shader under exactly that name: the game's lookups heed case.
+    const CShader* Exact(const std::string& name) const {
+        for (auto* node = m_handler.m_Shaders.m_pHead; node; node = node->m_pNext) {
+            auto* entry = static_cast<CShaderHandler::CEntry*>(node->m_data);
+            if (name == entry->szName)
+                return &entry->shader;
         }
-        if (text[i] == '\r') {
-            ASSERT_TRUE(i + 1 < text.size() && text[i + 1] == '\n') << "a lone carriage return at byte " << i;
+        return nullptr;
+    }
+
+    const std::string m_path = std::string(BRENLOW_CONTENT_DIR) + "/scripts/shaders/shaders.shd";
+    std::string m_text;
+    CRecordingRenderDevice m_device;
+    CShaderHandler m_handler;
+};
+
+TEST_F(ShippedShaderScriptTest, KeepsCrLfLineEnds) {
+    size_t lineFeeds = 0;
+    for (size_t i = 0; i < m_text.size(); ++i) {
+        if (m_text[i] == '\n') {
+            ++lineFeeds;
+            ASSERT_TRUE(i > 0 && m_text[i - 1] == '\r') << "a line feed without a carriage return at byte " << i;
+        }
+        if (m_text[i] == '\r') {
+            ASSERT_TRUE(i + 1 < m_text.size() && m_text[i + 1] == '\n') << "a lone carriage return at byte " << i;
         }
     }
     EXPECT_GT(lineFeeds, 10u);
-    EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+    EXPECT_EQ(m_text.substr(m_text.size() - 2), "\r\n");
+}
 
-    CRecordingRenderDevice device;
-    ASSERT_EQ(device.InitForTest(0, 0, 0), 1);
-    CShaderHandler handler;
-    handler.Init(&device);
-    ASSERT_EQ(handler.LoadScript(path.c_str(), nullptr), 1);
-    std::vector<std::string> names;
-    for (auto* node = handler.m_Shaders.m_pHead; node; node = node->m_pNext)
-        names.push_back(static_cast<CShaderHandler::CEntry*>(node->m_data)->szName);
-    EXPECT_EQ(Joined(names), "[plain][floor][red][green][glass][glow]");
-    for (const std::string& name : names)
-        EXPECT_EQ(handler.GetShader(name.c_str())->GetPassCount(), 1u) << name;
-    const CShaderPass* glass = handler.GetShader("glass")->GetPass(0);
+// What the shadow tests and the shadow scene draw with.
+TEST_F(ShippedShaderScriptTest, HoldsTheTestScenesShaders) {
+    for (const char* name : {"plain", "floor", "red", "green", "glass", "glow"}) {
+        const CShader* shader = Exact(name);
+        ASSERT_NE(shader, nullptr) << name;
+        EXPECT_EQ(shader->GetPassCount(), 1u) << name;
+    }
+    const CShaderPass* glass = Exact("glass")->GetPass(0);
     EXPECT_EQ(glass->m_bBlend, 1u);
     EXPECT_EQ(glass->m_nSourceBlend, static_cast<uint32_t>(kBlendSourceAlpha));
     EXPECT_LT(glass->m_Diffuse[3].Evaluate(0.0f), 1.0f);
-    const CShaderPass* glow = handler.GetShader("glow")->GetPass(0);
+    const CShaderPass* glow = Exact("glow")->GetPass(0);
     EXPECT_EQ(glow->m_bLighting, 0u);
     EXPECT_EQ(glow->m_nDestinationBlend, static_cast<uint32_t>(kBlendOne));
-    const CShaderPass* red = handler.GetShader("red")->GetPass(0);
+    const CShaderPass* red = Exact("red")->GetPass(0);
     EXPECT_GT(red->m_Diffuse[0].Evaluate(0.0f), red->m_Diffuse[1].Evaluate(0.0f));
     EXPECT_FLOAT_EQ(red->m_Power.Evaluate(0.0f), 24.0f);
+}
+
+TEST_F(ShippedShaderScriptTest, HoldsEveryShaderTheGameLooksUp) {
+    std::vector<std::string> names(std::begin(kGameShaderNames), std::end(kGameShaderNames));
+    for (const char* sheet : kMenuSheets) {
+        names.push_back(sheet);
+        names.push_back(std::string(sheet) + "_over");
+    }
+    for (const std::string& name : names) {
+        const CShader* shader = Exact(name);
+        ASSERT_NE(shader, nullptr) << name;
+        EXPECT_GE(shader->GetPassCount(), 1u) << name;
+    }
+
+    // A sheet under the pointer lights up.
+    const auto brightness = [](const CShader* shader) {
+        CMaterial material;
+        shader->GetPass(0)->EvaluateMaterial(0.0f, &material);
+        return material.Diffuse.r + material.Diffuse.g + material.Diffuse.b + material.Emissive.r +
+               material.Emissive.g + material.Emissive.b;
+    };
+    for (const char* sheet : kMenuSheets)
+        EXPECT_GT(brightness(Exact(std::string(sheet) + "_over")), brightness(Exact(sheet))) << sheet;
+
+    for (const char* name : kRibbonShaders) {
+        const CShader* shader = Exact(name);
+        for (uint32_t i = 0; i < shader->GetPassCount(); ++i) {
+            const CShaderPass* pass = shader->GetPass(i);
+            float emissive = 0.0f;
+            for (int c = 0; c < 3; ++c)
+                emissive += pass->m_Emissive[c].Evaluate(0.0f);
+            EXPECT_TRUE(!pass->m_bLighting || emissive > 0.0f) << name << " pass " << i << " draws black";
+        }
+    }
 }
 
 }  // namespace

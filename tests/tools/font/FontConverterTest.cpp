@@ -1,11 +1,13 @@
 // The font converter on DejaVu Sans (Debian's fonts-dejavu-core): the Windows-1252 set and its
-// empty codes, the outline form in font units with its fallback box and the descent as the
-// vertical offset, the file layout field by field, the bitmap-cell form and its texture as
-// the engine reads them, the make_font command line, and the fonts the build ships.
+// empty codes, the outline form in font units with its fallback box, the advances, the empty
+// CR and the descent as the vertical offset, the file layout field by field, the bitmap-cell
+// form and its texture as the engine reads them, the make_font command line, and the fonts
+// the build ships.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <iterator>
@@ -104,24 +106,36 @@ TEST(FontConverterCodePage, MapsThroughUnicodeAndLeavesTheEmptyCodesOut) {
 TEST(FontConverterOutline, HoldsTheFallbackBoxThenEveryCharacterOfTheCodePageInOrder) {
     const COutlineFont& font = Outline();
     ASSERT_FALSE(font.glyphs.empty());
+    // Two rectangles, then the advance along the baseline with the box's margin on each side.
     const COutlineGlyph& fallback = font.glyphs[0];
     EXPECT_EQ(fallback.code, 0);
-    EXPECT_EQ(fallback.contourEnds, (std::vector<uint16_t>{3, 7}));
-    // DejaVu Sans has every character of the code page.
+    EXPECT_EQ(fallback.contourEnds, (std::vector<uint16_t>{3, 7, 9}));
+    ASSERT_EQ(fallback.points.size(), 20u);
+    const float margin = fallback.points[0];
+    EXPECT_GT(margin, 0.0f);
+    EXPECT_EQ(std::vector<float>(fallback.points.begin() + 16, fallback.points.end()),
+              (std::vector<float>{0.0f, 0.0f, 2.0f * margin + 1024.0f, 0.0f}));
+    // CR, then every character of the code page: DejaVu Sans has them all.
     std::vector<int32_t> codes;
     for (size_t i = 1; i < font.glyphs.size(); ++i)
         codes.push_back(font.glyphs[i].code);
-    std::vector<int32_t> expected;
+    std::vector<int32_t> expected{'\r'};
     for (int code = 0; code < 256; ++code)
         if (!IsEmptyCode(code))
             expected.push_back(code);
     EXPECT_EQ(codes, expected);
-    EXPECT_EQ(expected.size(), 256u - 32u - 1u - 5u);
-    // The space is there, with nothing to draw.
-    const COutlineGlyph& space = font.glyphs[1];
+    EXPECT_EQ(expected.size(), 1u + 256u - 32u - 1u - 5u);
+    // CR draws nothing and has no advance of its own.
+    const COutlineGlyph& carriageReturn = font.glyphs[1];
+    EXPECT_TRUE(carriageReturn.points.empty());
+    EXPECT_TRUE(carriageReturn.tags.empty());
+    EXPECT_TRUE(carriageReturn.contourEnds.empty());
+    // The space is there with only its advance, which draws nothing.
+    const COutlineGlyph& space = font.glyphs[2];
     EXPECT_EQ(space.code, 0x20);
-    EXPECT_TRUE(space.points.empty());
-    EXPECT_TRUE(space.contourEnds.empty());
+    EXPECT_EQ(space.points, (std::vector<float>{0.0f, 0.0f, 651.0f, 0.0f})) << "DejaVu's space advance";
+    EXPECT_EQ(space.tags, (std::vector<uint8_t>{FT_CURVE_TAG_ON, FT_CURVE_TAG_ON}));
+    EXPECT_EQ(space.contourEnds, (std::vector<uint16_t>{1}));
     EXPECT_EQ(font.flags, 0u);
     EXPECT_EQ(font.headerValue, 2048u) << "DejaVu's units per em";
 }
@@ -135,26 +149,36 @@ TEST(FontConverterOutline, OutlinesAreTheFontsOwnInFontUnitsWithCurveTagsOnly) {
     for (size_t i = 1; i < font.glyphs.size(); ++i) {
         const COutlineGlyph& glyph = font.glyphs[i];
         SCOPED_TRACE(testing::Message() << "code " << glyph.code);
+        if (glyph.code == '\r')
+            continue;
         ASSERT_EQ(FT_Load_Char(face, Cp1252ToUnicode(static_cast<uint8_t>(glyph.code)), FT_LOAD_NO_SCALE), 0);
         const FT_Outline& outline = face->glyph->outline;
-        ASSERT_EQ(glyph.tags.size(), static_cast<size_t>(outline.n_points));
+        // The font's contours, then the advance: from the origin along the baseline and back.
+        ASSERT_EQ(glyph.tags.size(), static_cast<size_t>(outline.n_points) + 2);
         ASSERT_EQ(glyph.points.size(), 2 * glyph.tags.size());
+        const size_t advance = 2 * static_cast<size_t>(outline.n_points);
+        EXPECT_EQ(std::vector<float>(glyph.points.begin() + static_cast<ptrdiff_t>(advance), glyph.points.end()),
+                  (std::vector<float>{0.0f, 0.0f, static_cast<float>(face->glyph->metrics.horiAdvance), 0.0f}));
+        EXPECT_GT(face->glyph->metrics.horiAdvance, 0);
+        EXPECT_EQ(glyph.tags[glyph.tags.size() - 2], FT_CURVE_TAG_ON);
+        EXPECT_EQ(glyph.tags.back(), FT_CURVE_TAG_ON);
         for (int p = 0; p < outline.n_points; ++p) {
             EXPECT_EQ(glyph.points[2 * p], static_cast<float>(outline.points[p].x));
             EXPECT_EQ(glyph.points[2 * p + 1], static_cast<float>(outline.points[p].y));
             EXPECT_EQ(glyph.tags[p], outline.tags[p] & 3);
             EXPECT_LE(glyph.tags[p], 3);
         }
-        ASSERT_EQ(glyph.contourEnds.size(), static_cast<size_t>(outline.n_contours));
+        ASSERT_EQ(glyph.contourEnds.size(), static_cast<size_t>(outline.n_contours) + 1);
         for (size_t c = 0; c < glyph.contourEnds.size(); ++c) {
-            EXPECT_EQ(glyph.contourEnds[c], outline.contours[c]);
+            if (c < static_cast<size_t>(outline.n_contours)) {
+                EXPECT_EQ(glyph.contourEnds[c], outline.contours[c]);
+            }
             if (c > 0) {
                 EXPECT_GT(glyph.contourEnds[c], glyph.contourEnds[c - 1]);
             }
         }
-        if (!glyph.contourEnds.empty()) {
-            EXPECT_EQ(glyph.contourEnds.back(), glyph.tags.size() - 1);
-        }
+        EXPECT_EQ(glyph.contourEnds.back(), glyph.tags.size() - 1);
+        EXPECT_EQ(glyph.contourEnds.back(), outline.n_points + 1);
     }
     FT_Done_Face(face);
     FT_Done_FreeType(library);
