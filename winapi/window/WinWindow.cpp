@@ -111,18 +111,28 @@ bool EnsureVideo() {
         return true;
     // The windows are the game's own: focus loss must not minimise them.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        winapi::SetFailureReason("no display (%s)", SDL_GetError());
-        return false;
-    }
-    // Without a display SDL falls back to surfaces nobody sees; only a caller that names a
-    // video driver itself gets one.
-    const char* driver = SDL_GetCurrentVideoDriver();
-    const bool invisible = driver && (strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0);
-    if (invisible && !SDL_getenv("SDL_VIDEODRIVER")) {
+    // A busy X server can turn a connection away for a moment (seen under heavy load): a
+    // display that is named but not reached is tried again a few times before it counts as
+    // none.
+    constexpr int kAttempts = 4;
+    constexpr Uint32 kPauseMilliseconds = 250;
+    for (int attempt = 1;; ++attempt) {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            winapi::SetFailureReason("no display (%s)", SDL_GetError());
+            return false;
+        }
+        // Without a display SDL falls back to surfaces nobody sees; only a caller that names
+        // a video driver itself gets one.
+        const char* driver = SDL_GetCurrentVideoDriver();
+        const bool invisible = driver && (strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0);
+        if (!invisible || SDL_getenv("SDL_VIDEODRIVER"))
+            break;
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        winapi::SetFailureReason("no display");
-        return false;
+        if (attempt == kAttempts || !SDL_getenv("DISPLAY")) {
+            winapi::SetFailureReason("no display");
+            return false;
+        }
+        SDL_Delay(kPauseMilliseconds);
     }
     state.videoStarted = true;
     return true;
