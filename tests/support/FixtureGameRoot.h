@@ -9,6 +9,9 @@
 
 #include <string>
 
+#include "game/app/GameFiles.h"
+#include "game/flow/ControllerFiles.h"
+
 class GameRoot;
 
 namespace fixture {
@@ -23,13 +26,14 @@ struct Resource {
 inline constexpr int kWidth = 1024;
 inline constexpr int kHeight = 768;
 
-inline constexpr const char* kLoadingGfxScript = "scripts/gfx/loading.vsc";
-inline constexpr const char* kGuiGfxScript = "scripts/gfx/gui.vsc";
-inline constexpr const char* kGameGfxScript = "scripts/gfx/gfx.vsc";
-inline constexpr const char* kShaderScript = "scripts/shaders/shaders.shd";
-inline constexpr const char* kSoundScript = "scripts/sound/soundfx.vsc";
-inline constexpr const char* kConfigScript = "scripts/config/config.vsc";
-inline constexpr const char* kLabsScript = "scripts/config/labs.vsc";
+// The scripts are where the game reads them.
+inline constexpr const char* kLoadingGfxScript = ::kLoadingGfxScriptPath;
+inline constexpr const char* kGuiGfxScript = ::kGuiGfxScriptPath;
+inline constexpr const char* kGameGfxScript = ::kGameGfxScriptPath;
+inline constexpr const char* kShaderScript = ::kShaderScriptPath;
+inline constexpr const char* kSoundScript = ::kSoundScriptPath;
+inline constexpr const char* kConfigScript = ::kConfigScriptPath;
+inline constexpr const char* kLabsScript = ::kLabsScriptPath;
 
 // The loading script: the background and the two gears of the loading screen.
 inline constexpr Resource kLoadingBackground = {"TEXTURE_LOADING", "data/textures/loading.tga"};
@@ -91,18 +95,18 @@ std::string DialogScriptPath(const char* name);
 // The element scripts, plain object-model scripts with the marker line: the start screen's
 // scene and the game's, each with an object of the game model, and the nodes of the five score
 // displays, which hold nothing until the displays read their rollers into them.
-inline constexpr const char* kElementScript = "scripts/elements/elements.fsc";
-inline constexpr const char* kGameScene = "mo_game";
-inline constexpr const char* kMenuScene = "mo_menu";
+inline constexpr const char* kElementScript = ::kElementScriptPath;
+inline constexpr const char* kGameScene = ::kGameSceneName;
+inline constexpr const char* kMenuScene = ::kMenuSceneName;
 // The high score's node lies in the start screen's scene, the others in the game's.
 inline constexpr const char* kHighScoreNode = "mo_highscore";
 inline constexpr const char* kGameCounterNodes[] = {"mo_score_level", "mo_score_level_bonus", "mo_score",
                                                     "mo_element_count"};
 // The roller scripts: one roller of three objects (upper half, lower half, flap) each, without
 // models.
-inline constexpr const char* kSmallRollerScript = "scripts/elements/flipcounternumber_small.fsc";
-inline constexpr const char* kReversedRollerScript = "scripts/elements/flipcounternumber_r.fsc";
-inline constexpr const char* kRollerScript = "scripts/elements/flipcounternumber.fsc";
+inline constexpr const char* kSmallRollerScript = ::kSmallRollerScript;
+inline constexpr const char* kReversedRollerScript = ::kCountDownRollerScript;
+inline constexpr const char* kRollerScript = ::kRollerScript;
 inline constexpr const char* kRollerScripts[] = {kSmallRollerScript, kReversedRollerScript, kRollerScript};
 inline constexpr int kRollerObjects = 3;
 
@@ -111,7 +115,7 @@ struct StringEntry {
     const char* key;
     const char* text;
 };
-inline constexpr const char* kStringTable = "scripts/strings/main.txt";
+inline constexpr const char* kStringTable = ::kStringTablePath;
 inline constexpr StringEntry kStrings[] = {
     {"experiment_deleted", "The experiment was deleted."},
     {"new_experiment", "New experiment"},
