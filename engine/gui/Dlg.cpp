@@ -22,6 +22,15 @@ CWndRect TruncatedRect(const CWndRect& rect) {
     return {Truncated(rect.left), Truncated(rect.top), Truncated(rect.right), Truncated(rect.bottom)};
 }
 
+// A block's rectangle from its position and size, in reference units.
+CWndRect ScriptRect(CValueScript& block) {
+    const float x = block.GetFloat("RectX", 0.0f);
+    const float y = block.GetFloat("RectY", 0.0f);
+    const float w = block.GetFloat("RectW", 0.0f);
+    const float h = block.GetFloat("RectH", 0.0f);
+    return {x, y, x + w, y + h};
+}
+
 void DeleteBlocks(CPointerList& blocks) {
     for (auto* node = blocks.m_pHead; node; node = node->m_pNext)
         delete static_cast<CValueScript*>(node->m_data);
@@ -61,11 +70,7 @@ int CDlg::BuildFromBlocks(CPointerList& blocks) {
 }
 
 int CDlg::ReadGeometry(CValueScript& block) {
-    const float x = block.GetFloat("RectX", 0.0f);
-    const float y = block.GetFloat("RectY", 0.0f);
-    const float w = block.GetFloat("RectW", 0.0f);
-    const float h = block.GetFloat("RectH", 0.0f);
-    m_rcBase = {x, y, x + w, y + h};
+    m_rcBase = ScriptRect(block);
     m_rcScreen = TruncatedRect(m_rcBase);
     SetName(block.GetString("Name", "<unnamed>"));
     return 1;
@@ -89,10 +94,7 @@ int CDlg::CreateChild(CValueScript& block) {
     }
     CWnd* child = static_cast<CWnd*>(object);
 
-    const float x = block.GetFloat("RectX", 0.0f);
-    const float y = block.GetFloat("RectY", 0.0f);
-    const float w = block.GetFloat("RectW", 0.0f);
-    const float h = block.GetFloat("RectH", 0.0f);
+    const CWndRect rect = ScriptRect(block);
     const int id = SaturatingTruncate(scriptedId);
     m_nLastChildID = id;
     child->SetGameRecursive(m_pGame);
@@ -101,7 +103,7 @@ int CDlg::CreateChild(CValueScript& block) {
     child->m_pParent = this;
     const float left = m_rcScreen.left;
     const float top = m_rcScreen.top;
-    child->m_rcBase = {x + left, y + top, x + w + left, y + h + top};
+    child->m_rcBase = {rect.left + left, rect.top + top, rect.right + left, rect.bottom + top};
     child->m_rcScreen = TruncatedRect(child->m_rcBase);
     child->OnCreate();
     // The position is recorded so that Destroy can unlink a scripted child as any other.

@@ -55,6 +55,27 @@ Dialog* Prepared(Dialog* dialog, CGame* game) {
     return dialog;
 }
 
+// A box whose Run succeeded, shown with the focus on its first control: its window ID. One that
+// Run refused joined no tree: shown, it would take the mouse from every window, so it goes.
+int ShownBox(CWnd* box, int ran) {
+    if (!ran) {
+        delete box;
+        return 0;
+    }
+    box->Show();
+    box->FocusFirst();
+    return box->m_nID;
+}
+
+// The memo settings the memo box and the level-property dialog both get at start-up.
+template <class Dialog>
+void SetUpMemo(Dialog* dialog, CGfx* font, CRenderDevice* device) {
+    dialog->SetFont(font);
+    dialog->SetRenderDevice(device);
+    dialog->SetLineHeight(20);
+    dialog->SetTextStyle(0.5f, 0.5f, 0.0f);
+}
+
 }  // namespace
 
 int CGame::Run(HINSTANCE instance, const char* key, const char* commandLine) {
@@ -209,15 +230,9 @@ int CGame::LoadDialogs() {
             return 0;
         }
         if (dialog == m_pMemoBox) {
-            m_pMemoBox->SetFont(m_pMenuFont);
-            m_pMemoBox->SetRenderDevice(m_pRenderDevice);
-            m_pMemoBox->SetLineHeight(20);
-            m_pMemoBox->SetTextStyle(0.5f, 0.5f, 0.0f);
+            SetUpMemo(m_pMemoBox, m_pMenuFont, m_pRenderDevice);
         } else if (dialog == m_pLevelProperty) {
-            m_pLevelProperty->SetFont(m_pMenuFont);
-            m_pLevelProperty->SetRenderDevice(m_pRenderDevice);
-            m_pLevelProperty->SetLineHeight(20);
-            m_pLevelProperty->SetTextStyle(0.5f, 0.5f, 0.0f);
+            SetUpMemo(m_pLevelProperty, m_pMenuFont, m_pRenderDevice);
             m_pLevelProperty->SetEditable(1);
         }
     }
@@ -318,14 +333,7 @@ int CGame::ShowMessageBox(const CDynString& text, const CDynString& name, CWnd* 
         return 0;
     auto* box = new CDlgMessageBox;
     box->SetGameRecursive(this);
-    // A box that Run refused joined no tree: shown, it would take the mouse from every window.
-    if (!box->Run(text.GetText(), name.GetText(), parent, flags, this)) {
-        delete box;
-        return 0;
-    }
-    box->Show();
-    box->FocusFirst();
-    return box->m_nID;
+    return ShownBox(box, box->Run(text.GetText(), name.GetText(), parent, flags, this));
 }
 
 int CGame::ShowInputBox(const CDynString& caption, const CDynString& prompt, CDynString* text, int fieldLength,
@@ -336,14 +344,8 @@ int CGame::ShowInputBox(const CDynString& caption, const CDynString& prompt, CDy
         *text = initialText;
     auto* box = new CDlgInputBox;
     box->SetGameRecursive(this);
-    if (!box->Run(prompt.GetText(), caption.GetText(), parent, flags, initialText.GetText(), fieldLength,
-                  allowedChars.GetText(), text, this)) {
-        delete box;
-        return 0;
-    }
-    box->Show();
-    box->FocusFirst();
-    return box->m_nID;
+    return ShownBox(box, box->Run(prompt.GetText(), caption.GetText(), parent, flags, initialText.GetText(),
+                                  fieldLength, allowedChars.GetText(), text, this));
 }
 
 int CGame::LoadCurrentLevel(CWorldContentRecord* record) {

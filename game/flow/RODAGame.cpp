@@ -92,7 +92,6 @@ void RODAGame::InitGame() {
         m_pLab->SetDirectory(kLabDirectory);
         m_pLab->SetSuffix(kLabSuffix);
     }
-    PlaceScene();
 
     CreateCounters();
     CopyPlayerName();
