@@ -187,8 +187,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int mode = data[0];
     M3DOMObject* parent = nullptr;
     if (mode & kUnderCloneBit) {
+        // Hung as a top-level node is: in the root's list, without a parent, so that ".."
+        // from it finds nothing rather than the tree's root.
         parent = world->m_pTemplateTree->FindByName("Gear")->Clone(world->m_pInstanceTree, nullptr);
-        M3DOMTree::Reparent(world->m_pInstanceTree->m_pRoot, parent);
+        world->m_pInstanceTree->m_pRoot->m_pList->Append(parent);
     }
     Read(world, parent, reinterpret_cast<const char*>(data) + 1, static_cast<int>(size - 1),
          (mode & kReuseBit) ? 0 : 1);
