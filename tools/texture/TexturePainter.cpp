@@ -55,6 +55,17 @@ CPixel Scaled(const CPixel& pixel, double factor) {
 
 namespace {
 
+void LayOverBackground(const CColour& background, CCanvas* canvas) {
+    const CPixel under = ColourOr(true, background, 0, 0, 0);
+    for (uint32_t y = 0; y < canvas->Height(); ++y) {
+        for (uint32_t x = 0; x < canvas->Width(); ++x) {
+            const CPixel painted = canvas->At(x, y);
+            canvas->At(x, y) = under;
+            canvas->Over(x, y, painted, 1.0);
+        }
+    }
+}
+
 uint8_t Byte(double value) {
     return static_cast<uint8_t>(std::lround(Clamp01(value) * 255.0));
 }
@@ -70,6 +81,8 @@ bool PaintTexture(const CTextureRecipe& recipe, std::vector<uint8_t>* rgba, int*
     }
     if (!DrawTexts(recipe, &canvas, line, error))
         return false;
+    if (recipe.bBackground)
+        LayOverBackground(recipe.background, &canvas);
     rgba->clear();
     rgba->reserve(size_t{recipe.width} * recipe.height * 4);
     for (uint32_t y = 0; y < recipe.height; ++y) {
@@ -87,6 +100,9 @@ bool PaintTexture(const CTextureRecipe& recipe, std::vector<uint8_t>* rgba, int*
 uint32_t TextureDepth(const CTextureRecipe& recipe) {
     if (recipe.depth)
         return recipe.depth;
+    // An opaque background leaves no alpha to keep.
+    if (recipe.bBackground)
+        return recipe.background.a == 255 ? 24 : 32;
     if (KindHasAlpha(recipe.kind))
         return 32;
     // Flat colours keep alpha only when they have some.

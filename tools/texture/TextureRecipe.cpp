@@ -1,10 +1,12 @@
 #include "tools/texture/TextureRecipe.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <sstream>
+#include <utility>
 
 namespace {
 
@@ -22,6 +24,7 @@ enum EParameter : unsigned {
     kHole = 64,
     kDirection = 128,
     kPressed = 256,
+    kBox = 512,
 };
 
 struct CKind {
@@ -32,7 +35,7 @@ struct CKind {
 };
 
 constexpr unsigned kMaterial = kColour | kAccent | kScale;
-constexpr unsigned kFramePiece = kColour | kAccent | kBorder | kRadius;
+constexpr unsigned kFramePiece = kColour | kAccent | kBorder | kRadius | kBox;
 
 const CKind kKinds[] = {
     {"solid", kColour, kColour, false},
@@ -55,7 +58,7 @@ const CKind kKinds[] = {
     {"corner", kFramePiece, 0, true},
     {"plate", kFramePiece, 0, true},
     {"button", kFramePiece | kPressed, 0, true},
-    {"arrow", kColour | kAccent | kBorder, 0, true},
+    {"arrow", kColour | kAccent | kBorder | kBox, 0, true},
     {"gear", kColour | kTeeth | kHole, 0, true},
     {"text", kColour, 0, true},
 };
@@ -74,6 +77,7 @@ const struct {
 } kParameterWords[] = {
     {"colour", kColour}, {"accent", kAccent}, {"scale", kScale},         {"border", kBorder},   {"radius", kRadius},
     {"teeth", kTeeth},   {"hole", kHole},     {"direction", kDirection}, {"pressed", kPressed},
+    {"box", kBox},
 };
 
 // Words split at blanks; a token in double quotes is taken whole (it may hold blanks and "#")
@@ -138,6 +142,16 @@ bool ParseDecimal(const std::string& token, double* value) {
     return true;
 }
 
+// A plain decimal with an optional minus sign in front.
+bool ParseSignedDecimal(const std::string& token, double* value) {
+    const bool negative = !token.empty() && token[0] == '-';
+    if (!ParseDecimal(negative ? token.substr(1) : token, value))
+        return false;
+    if (negative)
+        *value = -*value;
+    return true;
+}
+
 class CParser {
 public:
     CParser(CTextureRecipe* recipe, int* line, std::string* error)
@@ -192,6 +206,26 @@ private:
             range << low << " to " << high;
             return Fail("\"" + token + "\" is not a number from " + range.str());
         }
+        return true;
+    }
+
+    bool Box(const std::vector<std::string>& tokens) {
+        if (!Count(tokens, 4, "left, top, right and bottom in pixels"))
+            return false;
+        const double low = -static_cast<double>(kMaxSide);
+        const double high = 2.0 * kMaxSide;
+        for (int i = 0; i < 4; ++i) {
+            double& value = m_pRecipe->box[i];
+            if (!ParseSignedDecimal(tokens[i + 1], &value) || value < low || value > high) {
+                std::ostringstream range;
+                range << low << " to " << high;
+                return Fail("\"" + tokens[i + 1] + "\" is not a number from " + range.str());
+            }
+        }
+        const double* box = m_pRecipe->box;
+        if (box[2] <= box[0] || box[3] <= box[1])
+            return Fail("the box's right must lie right of its left, its bottom below its top");
+        m_pRecipe->bBox = true;
         return true;
     }
 
@@ -288,6 +322,8 @@ private:
             return Count(tokens, 1, "a fraction of the radius") && Decimal(tokens[1], 0.0, 0.9, &r.hole);
         case kDirection:
             return Word(tokens, {"down", "right", "radial"}, &r.direction);
+        case kBox:
+            return Box(tokens);
         case kPressed: {
             std::string word;
             if (!Word(tokens, {"yes", "no"}, &word))
@@ -343,6 +379,10 @@ private:
             r.seed = static_cast<uint32_t>(value);
             return true;
         }
+        if (word == "background") {
+            r.bBackground = true;
+            return Once(word) && Colour(tokens, 1, tokens.size(), &r.background);
+        }
         if (word == "font") {
             if (!Once(word) || !Count(tokens, 1, "a path in double quotes") || !IsQuoted(tokens[1]) ||
                 tokens[1].size() == 2)
@@ -384,6 +424,20 @@ private:
         };
         if (!limit("border", r.border, smaller / 2) || !limit("radius", r.radius, smaller / 2))
             return false;
+        if (r.bBox) {
+            // The shape lies in the box: its rim and corners must fit there too.
+            const double boxSmaller = std::min(r.box[2] - r.box[0], r.box[3] - r.box[1]);
+            const std::pair<const char*, int> sizes[] = {{"border", r.border}, {"radius", r.radius}};
+            for (const auto& [word, value] : sizes) {
+                if (value > boxSmaller / 2) {
+                    m_nLine = m_lines[word];
+                    std::ostringstream half;
+                    half << boxSmaller / 2;
+                    return Fail(std::string("the ") + word + " " + std::to_string(value) + " is more than " +
+                                half.str() + " pixels, half the box's smaller side");
+                }
+            }
+        }
         for (const CTextLine& text : r.texts) {
             if (static_cast<uint32_t>(text.x) >= r.width || static_cast<uint32_t>(text.y) >= r.height) {
                 m_nLine = text.line;

@@ -10,6 +10,9 @@
 //   scale <number>               how many features across the image (1 to 256)
 //   border <pixels>  radius <pixels>  teeth <count>  hole <fraction>
 //   direction down|right|radial  pressed yes|no
+//   box <left> <top> <right> <bottom>   the rectangle a frame piece or the arrow is laid in,
+//                                in pixels; it may reach past the image's sides
+//   background <r> <g> <b> [<a>]  laid under everything painted
 //   font "<path>"                the TrueType font text is drawn with; DejaVu Sans if absent
 //   text <x> <y> <pixels> <r> <g> <b> [<a>] "<text>"   text over the kind, its line's top
 //                                left at x, y; any number of these
@@ -58,6 +61,10 @@ struct CTextureRecipe {
     double hole = -1.0;
     std::string direction;
     bool bPressed = false;
+    bool bBox = false;
+    double box[4] = {0.0, 0.0, 0.0, 0.0};  // left, top, right, bottom
+    bool bBackground = false;
+    CColour background;
     std::string font;  // empty: the default font
     int fontLine = 0;
     std::vector<CTextLine> texts;

@@ -104,20 +104,33 @@ double RoundedBoxDistance(double x, double y, double left, double top, double ri
     return outside + std::min(std::max(qx, qy), 0.0) - radius;
 }
 
+// The smaller side of the image, or of the box where the recipe gives one inside it.
+double SmallerSide(const CTextureRecipe& r, double w, double h) {
+    const double smaller = std::min(w, h);
+    return r.bBox ? std::min(smaller, std::min(r.box[2] - r.box[0], r.box[3] - r.box[1])) : smaller;
+}
+
 // Plates and buttons fill the image; a corner is the top-left quarter and an edge the top
-// side of a frame twice the image's size, so four corners and tiled edges make a frame.
+// side of a frame twice the image's size, so four corners and tiled edges make a frame. A
+// box lays the frame anywhere else: past the image's sides, a side of it is cut off.
 void FramePiece(const CTextureRecipe& r, CCanvas* canvas) {
     const double w = canvas->Width();
     const double h = canvas->Height();
-    const double smaller = std::min(w, h);
+    const double smaller = SmallerSide(r, w, h);
     const double border = r.border >= 0 ? r.border : std::max(1.0, std::floor(smaller / 16));
     const double radius = r.radius >= 0 ? r.radius : std::floor(smaller / 4);
     const CPixel fill = ColourOr(r.bColour, r.colour, 196, 186, 164);
     const CPixel rim = ColourOr(r.bAccent, r.accent, 84, 64, 46);
+    double left = 0;
+    double top = 0;
     double right = w;
     double bottom = h;
-    double left = 0;
-    if (r.kind == "corner") {
+    if (r.bBox) {
+        left = r.box[0];
+        top = r.box[1];
+        right = r.box[2];
+        bottom = r.box[3];
+    } else if (r.kind == "corner") {
         right = 2 * w;
         bottom = 2 * h;
     } else if (r.kind == "edge") {
@@ -125,11 +138,11 @@ void FramePiece(const CTextureRecipe& r, CCanvas* canvas) {
         right = 2 * w;
         bottom = 2 * h;
     }
-    const double edgeRadius = r.kind == "edge" ? 0.0 : radius;
+    const double edgeRadius = r.kind == "edge" && !r.bBox ? 0.0 : radius;
     for (uint32_t y = 0; y < canvas->Height(); ++y) {
         for (uint32_t x = 0; x < canvas->Width(); ++x) {
             const auto distance = [&](double px, double py) {
-                return RoundedBoxDistance(px, py, left, 0, right, bottom, edgeRadius);
+                return RoundedBoxDistance(px, py, left, top, right, bottom, edgeRadius);
             };
             const double inside = Coverage(x, y, [&](double px, double py) { return distance(px, py) <= 0; });
             const double inner =
@@ -155,22 +168,29 @@ double SegmentDistance(double px, double py, double ax, double ay, double bx, do
     return std::hypot(px - ax - t * vx, py - ay - t * vy);
 }
 
-// The pointer arrow, its tip in the top-left corner, filled and outlined.
+// The pointer arrow, filled and outlined, its tip in the top-left corner of the image or of
+// the box.
 void Arrow(const CTextureRecipe& r, CCanvas* canvas) {
     static const double kOutline[][2] = {{0.0, 0.0},   {0.0, 0.8},  {0.2, 0.63},  {0.34, 0.95},
                                          {0.47, 0.9},  {0.34, 0.58}, {0.58, 0.58}};
     constexpr int kCorners = sizeof kOutline / sizeof kOutline[0];
     const double side = std::min(canvas->Width(), canvas->Height());
-    const double border = r.border >= 0 ? r.border : std::max(1.0, std::floor(side / 24));
+    const double border = r.border >= 0 ? r.border : std::max(1.0, std::floor(SmallerSide(r, side, side) / 24));
+    const double left = r.bBox ? r.box[0] : 0.0;
+    const double top = r.bBox ? r.box[1] : 0.0;
+    const double width = r.bBox ? r.box[2] - r.box[0] : side;
+    const double height = r.bBox ? r.box[3] - r.box[1] : side;
+    const auto cornerX = [&](int i) { return left + kOutline[i][0] * width; };
+    const auto cornerY = [&](int i) { return top + kOutline[i][1] * height; };
     const CPixel fill = ColourOr(r.bColour, r.colour, 255, 255, 255);
     const CPixel outline = ColourOr(r.bAccent, r.accent, 0, 0, 0);
     const auto inside = [&](double x, double y) {
         bool in = false;  // even-odd crossings
         for (int i = 0, j = kCorners - 1; i < kCorners; j = i++) {
-            const double yi = kOutline[i][1] * side;
-            const double yj = kOutline[j][1] * side;
-            const double xi = kOutline[i][0] * side;
-            const double xj = kOutline[j][0] * side;
+            const double yi = cornerY(i);
+            const double yj = cornerY(j);
+            const double xi = cornerX(i);
+            const double xj = cornerX(j);
             if ((yi > y) != (yj > y) && x < (xj - xi) * (y - yi) / (yj - yi) + xi)
                 in = !in;
         }
@@ -179,8 +199,7 @@ void Arrow(const CTextureRecipe& r, CCanvas* canvas) {
     const auto edgeDistance = [&](double x, double y) {
         double nearest = 1e9;
         for (int i = 0, j = kCorners - 1; i < kCorners; j = i++)
-            nearest = std::min(nearest, SegmentDistance(x, y, kOutline[j][0] * side, kOutline[j][1] * side,
-                                                        kOutline[i][0] * side, kOutline[i][1] * side));
+            nearest = std::min(nearest, SegmentDistance(x, y, cornerX(j), cornerY(j), cornerX(i), cornerY(i)));
         return nearest;
     };
     for (uint32_t y = 0; y < canvas->Height(); ++y) {

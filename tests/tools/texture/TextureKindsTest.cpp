@@ -95,6 +95,19 @@ std::vector<CKindCase> KindCases() {
         {"gear", Recipe("gear", 32, 32, "colour 100 110 120\nteeth 10\nhole 0.3\n"), 32, 32, 32,
          {{16, 16, kAny, kAny, kAny, 0}, {0, 0, kAny, kAny, kAny, 0}, {24, 16, 100, 110, 120, 255}}, {}},
         {"text background", Recipe("text", 16, 8), 16, 8, 32, {{0, 0, kAny, kAny, kAny, 0}}, {}},
+        // A box lays a frame piece anywhere: here the bottom side of a frame, its rim below.
+        {"edge in a box", Recipe("edge", 16, 8, frame + "box -16 -8 32 8\n"), 16, 8, 32,
+         {{0, 7, 80, 60, 40, 255}, {15, 6, 80, 60, 40, 255}, {0, 0, 200, 190, 170, 255}, {15, 5, 200, 190, 170, 255}},
+         {}},
+        {"plate in a smaller box", Recipe("plate", 16, 16, frame + "radius 0\nbox 0 0 16 10\n"), 16, 16, 32,
+         {{8, 9, 80, 60, 40, 255}, {8, 5, 200, 190, 170, 255}, {8, 10, kAny, kAny, kAny, 0}}, {}},
+        {"arrow in a box", Recipe("arrow", 32, 32, "colour 255 255 255\naccent 0 0 0\nborder 2\nbox 4 4 28 28\n"),
+         32, 32, 32, {{0, 8, kAny, kAny, kAny, 0}, {4, 8, 0, 0, 0, 255}, {3, 3, kAny, kAny, kAny, 0}}, {}},
+        // Over an opaque background a sprite keeps no alpha: a gear on black.
+        {"gear on a background", Recipe("gear", 32, 32, "colour 100 110 120\nbackground 0 0 0\n"), 32, 32, 24,
+         {{0, 0, 0, 0, 0, 255}, {16, 16, 0, 0, 0, 255}, {24, 16, 100, 110, 120, 255}}, {}},
+        {"glow on a translucent background", Recipe("glow", 16, 16, "background 0 0 255 64\n"), 16, 16, 32,
+         {{0, 0, 0, 0, 255, 64}}, [](const CDecoded& image) { EXPECT_GT(image.At(8, 8)[3], 200); }},
     };
     for (const char* material :
          {"wood", "stone", "brick", "concrete", "paper", "cork", "metal", "marble", "fabric", "gridpaper"})

@@ -37,6 +37,13 @@ const CBadRecipe kBadRecipes[] = {
     {"no size", "kind wood\nseed 3\n", 2, "no \"size\" line"},
     {"no kind", "size 8 8\n", 1, "no \"kind\" line"},
     {"bad depth", "size 8 8\nkind wood\ndepth 16\n", 3, "one of 24, 32"},
+    {"box with three numbers", "size 16 16\nkind plate\nbox 0 0 16\n", 3, "left, top, right and bottom"},
+    {"box turned inside out", "size 16 16\nkind plate\nbox 0 8 16 4\n", 3, "bottom below its top"},
+    {"box too far out", "size 16 16\nkind edge\nbox -5000 0 16 16\n", 3, "from -4096 to 8192"},
+    {"box a kind does not take", "size 16 16\nkind gear\nbox 0 0 16 16\n", 3, "takes no \"box\""},
+    {"radius wider than half the box", "size 16 16\nkind plate\nradius 3\nbox 0 0 16 4\n", 3,
+     "half the box's smaller side"},
+    {"background without blue", "size 8 8\nkind glow\nbackground 0 0\n", 3, "takes a colour"},
 };
 
 TEST(MakeTexture, RefusesBadRecipesNamingFileAndLine) {
