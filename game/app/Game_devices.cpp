@@ -16,6 +16,7 @@
 #include "engine/sound/SoundHandler.h"
 #include "game/app/Game.h"
 #include "game/app/GameFiles.h"
+#include "game/app/GraphicsNames.h"
 #include "game/flow/RODAGame.h"
 #include "winapi/base/WinFile.h"
 #include "winapi/base/WinRandom.h"
@@ -118,9 +119,9 @@ int CGame::InitGfx() {
     m_pRenderDevice->m_pCamera = m_pCamera;
     ApplyGfxSettings();
 
-    m_pMenuFont = m_pGuiGfx->Find("FONT_MENU_FONT");
-    m_pMenuFontTexture = m_pGuiGfx->Find("FONT_MENU_TEXTURE");
-    m_pPointerTexture = m_pGuiGfx->Find("MOUSE_POINTER_TEXTURE");
+    m_pMenuFont = m_pGuiGfx->Find(kMenuFontName);
+    m_pMenuFontTexture = m_pGuiGfx->Find(kMenuFontTextureName);
+    m_pPointerTexture = m_pGuiGfx->Find(kPointerTextureName);
     m_pController->InitEffects();
     return 1;
 }

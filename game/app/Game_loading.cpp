@@ -9,6 +9,7 @@
 #include "engine/graphics/RenderDevice.h"
 #include "engine/graphics/Texture.h"
 #include "game/app/Game.h"
+#include "game/app/GraphicsNames.h"
 
 namespace {
 
@@ -43,9 +44,9 @@ void CGame::DrawLoadingScreen() {
     if (!device || !loaded)
         return;
     if (!m_bLoadingTexturesFound) {
-        m_pLoadingTexture = m_pLoadingGfx->Find("TEXTURE_LOADING");
-        m_pBigGearTexture = m_pLoadingGfx->Find("TEXTURE_GEAR_BIG");
-        m_pSmallGearTexture = m_pLoadingGfx->Find("TEXTURE_GEAR_SMALL");
+        m_pLoadingTexture = m_pLoadingGfx->Find(kLoadingPictureName);
+        m_pBigGearTexture = m_pLoadingGfx->Find(kBigGearName);
+        m_pSmallGearTexture = m_pLoadingGfx->Find(kSmallGearName);
         m_bLoadingTexturesFound = true;
     }
     const float sx = m_fGuiScaleX;

@@ -1,14 +1,18 @@
 #include "tests/support/FixtureGameRoot.h"
 
+#include <cctype>
 #include <cstdint>
 #include <filesystem>
 #include <iterator>
+#include <span>
+#include <string>
 #include <system_error>
 #include <vector>
 
 #include "engine/core/ValueScript.h"
 #include "engine/core/frame/BaseGame.h"
 #include "engine/graphics/Gfx.h"
+#include "game/app/GraphicsNames.h"
 #include "game/app/ScriptFile.h"
 #include "game/flow/ControllerFiles.h"
 #include "tests/support/GameRoot.h"
@@ -42,31 +46,83 @@ constexpr int kMenuFontCellHeight = 24;
 
 const char* const kSoundType = "TOLPSOUND_SOUND_2D";
 
-// Every texture of the graphics scripts, by its file. Small sizes keep the fixture quick.
+// Every texture of the graphics scripts, by its file, of the size the game needs.
 struct TextureRecipe {
     const char* file;
     const char* recipe;
 };
-const char* const kSkinEdge = "size 32 32\nkind edge\ncolour 150 110 70\naccent 70 50 30\n";
-const char* const kSkinCorner = "size 32 32\nkind corner\ncolour 150 110 70\naccent 70 50 30\n";
 const TextureRecipe kTextureRecipes[] = {
-    {fixture::kLoadingBackground.file, "size 64 64\nkind gradient\ncolour 36 40 48\naccent 112 104 88\n"},
-    {fixture::kBigGear.file, "size 64 64\nkind gear\ncolour 196 160 96\nteeth 12\n"},
-    {fixture::kSmallGear.file, "size 32 32\nkind gear\ncolour 160 128 72\nteeth 8\n"},
-    {fixture::kPointerTexture.file, "size 32 32\nkind arrow\n"},
-    // The skin in its order: four borders, two corners, the background, the caption and its middle.
-    {fixture::kDialogSkin[0].file, kSkinEdge},
-    {fixture::kDialogSkin[1].file, kSkinEdge},
-    {fixture::kDialogSkin[2].file, kSkinEdge},
-    {fixture::kDialogSkin[3].file, kSkinEdge},
-    {fixture::kDialogSkin[4].file, kSkinCorner},
-    {fixture::kDialogSkin[5].file, kSkinCorner},
-    {fixture::kDialogSkin[6].file, "size 64 64\nkind wood\n"},
-    {fixture::kDialogSkin[7].file, "size 64 32\nkind plate\ncolour 120 84 52\naccent 60 40 24\n"},
-    {fixture::kDialogSkin[8].file, "size 64 32\nkind gradient\ncolour 120 84 52\naccent 84 58 36\ndirection right\n"},
+    {fixture::kLoadingBackground.file, "size 512 512\nkind gradient\ncolour 36 40 48\naccent 112 104 88\n"},
+    {fixture::kBigGear.file, "size 128 128\nkind gear\ncolour 196 160 96\nteeth 12\nbackground 0 0 0\n"},
+    {fixture::kSmallGear.file, "size 64 64\nkind gear\ncolour 160 128 72\nteeth 8\nbackground 0 0 0\n"},
+    {fixture::kPointerTexture.file, "size 64 64\nkind arrow\nbox 5 5 37 37\n"},
+    // The frame in its order: four sides, two corner sheets, the background, the caption and
+    // its middle.
+    {fixture::kDialogSkin[0].file,
+     "size 32 64\nbox 0 -64 64 128\nkind edge\ncolour 150 110 70 0\naccent 70 50 30\nborder 8\n"},
+    {fixture::kDialogSkin[1].file,
+     "size 32 64\nbox -32 -64 32 128\nkind edge\ncolour 150 110 70 0\naccent 70 50 30\nborder 8\n"},
+    {fixture::kDialogSkin[2].file,
+     "size 64 32\nbox -64 0 128 64\nkind edge\ncolour 150 110 70 0\naccent 70 50 30\nborder 8\n"},
+    {fixture::kDialogSkin[3].file,
+     "size 64 32\nbox -64 -32 128 32\nkind edge\ncolour 150 110 70 0\naccent 70 50 30\nborder 8\n"},
+    {fixture::kDialogSkin[4].file, "size 64 64\nkind plate\ncolour 150 110 70 0\naccent 70 50 30\nborder 8\n"},
+    {fixture::kDialogSkin[5].file, "size 64 64\nkind plate\ncolour 150 110 70 0\naccent 70 50 30\nborder 8\n"},
+    {fixture::kDialogSkin[6].file, "size 256 256\nkind gradient\ncolour 150 110 70\naccent 120 84 52\n"},
+    {fixture::kDialogSkin[7].file, "size 32 32\nkind plate\ncolour 120 84 52\naccent 60 40 24\n"},
+    {fixture::kDialogSkin[8].file, "size 32 32\nkind gradient\ncolour 120 84 52\naccent 84 58 36\n"},
     {fixture::kGameTexture.file, "size 64 64\nkind stone\n"},
 };
 static_assert(std::size(fixture::kDialogSkin) == 9, "one recipe above for each piece of the skin");
+
+// A plain texture under a name the game looks up that the fixture has no file of its own for.
+struct PlainTexture {
+    const char* script;
+    std::string name;
+    std::string file;
+    uint32_t width;
+    uint32_t height;
+};
+
+bool IsOwnResource(const char* name) {
+    std::vector<Resource> own(std::begin(fixture::kLoadingTextures), std::end(fixture::kLoadingTextures));
+    own.insert(own.end(), std::begin(fixture::kDialogSkin), std::end(fixture::kDialogSkin));
+    for (const Resource& resource : {fixture::kMenuFont, fixture::kMenuFontTexture, fixture::kPointerTexture})
+        own.push_back(resource);
+    for (const Resource& resource : own) {
+        if (std::string(resource.name) == name)
+            return true;
+    }
+    return false;
+}
+
+// A name that is a file's is kept as the file; any other becomes one in data/textures.
+std::string PlainTextureFile(const std::string& name) {
+    if (name.rfind("data/", 0) == 0)
+        return name;
+    std::string file = "data/textures/";
+    for (const char c : name)
+        file += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return file + ".tga";
+}
+
+std::vector<PlainTexture> PlainTextures() {
+    std::vector<PlainTexture> textures;
+    const auto add = [&](const char* script, std::span<const CLookedUpGraphic> graphics) {
+        for (const CLookedUpGraphic& graphic : graphics) {
+            if (graphic.kind != kGfxTexture || IsOwnResource(graphic.name))
+                continue;
+            // 32 by 32 where any size will do.
+            const uint32_t width = graphic.width ? graphic.width : 32;
+            const uint32_t height = graphic.height ? graphic.height : 32;
+            textures.push_back({script, graphic.name, PlainTextureFile(graphic.name), width, height});
+        }
+    };
+    add(fixture::kLoadingGfxScript, kLoadingGraphics);
+    add(fixture::kGuiGfxScript, kInterfaceGraphics);
+    add(fixture::kGameGfxScript, kGameGraphics);
+    return textures;
+}
 
 // A ball as the game's own: a sphere picked as a circle of its radius, kept coarse.
 const char* const kBallModel = "part sphere radius 0.3 segments 12 rings 6\nend\n\nsphere 0 0 0 0.3\n";
@@ -134,6 +190,15 @@ bool SaveResources(const GameRoot& root, const char* script, const char* type, c
     return true;
 }
 
+bool SavePlainTextures(const GameRoot& root, std::string* error) {
+    for (const PlainTexture& texture : PlainTextures()) {
+        const Resource resource = {texture.name.c_str(), texture.file.c_str()};
+        if (!SaveResources(root, texture.script, CGfx::kTypeTexture, {resource}, error))
+            return false;
+    }
+    return true;
+}
+
 bool WriteSystemScripts(const GameRoot& root, std::string* error) {
     const float width = static_cast<float>(fixture::kWidth);
     const float height = static_cast<float>(fixture::kHeight);
@@ -149,16 +214,28 @@ bool WriteSystemScripts(const GameRoot& root, std::string* error) {
                      {{"Width", nullptr, width}, {"Height", nullptr, height}, {"Fullscreen", nullptr, 0.0f}}, error);
 }
 
+bool WriteTexture(const GameRoot& root, const std::string& file, const std::string& recipe, std::string* error) {
+    std::vector<uint8_t> tga;
+    int line = 0;
+    std::string reason;
+    if (!MakeTextureFromRecipe(recipe, &tga, &line, &reason)) {
+        *error = file + ": recipe line " + std::to_string(line) + ": " + reason;
+        return false;
+    }
+    WriteBytes(root.File(file), tga.data(), tga.size());
+    return true;
+}
+
 bool WriteTextures(const GameRoot& root, std::string* error) {
     for (const TextureRecipe& texture : kTextureRecipes) {
-        std::vector<uint8_t> tga;
-        int line = 0;
-        std::string reason;
-        if (!MakeTextureFromRecipe(texture.recipe, &tga, &line, &reason)) {
-            *error = std::string(texture.file) + ": recipe line " + std::to_string(line) + ": " + reason;
+        if (!WriteTexture(root, texture.file, texture.recipe, error))
             return false;
-        }
-        WriteBytes(root.File(texture.file), tga.data(), tga.size());
+    }
+    for (const PlainTexture& texture : PlainTextures()) {
+        const std::string recipe = "size " + std::to_string(texture.width) + " " + std::to_string(texture.height) +
+                                   "\nkind solid\ncolour 128 128 128\n";
+        if (!WriteTexture(root, texture.file, recipe, error))
+            return false;
     }
     return true;
 }
@@ -197,7 +274,8 @@ bool WriteGraphicsScripts(const GameRoot& root, std::string* error) {
            SaveResources(root, fixture::kGuiGfxScript, CGfx::kTypeFont, gui, error) &&
            SaveResources(root, fixture::kGuiGfxScript, CGfx::kTypeTexture, guiTextures, error) &&
            SaveResources(root, fixture::kGameGfxScript, CGfx::kTypeTexture, {fixture::kGameTexture}, error) &&
-           SaveResources(root, fixture::kGameGfxScript, CGfx::kTypeModel, {fixture::kGameModel}, error);
+           SaveResources(root, fixture::kGameGfxScript, CGfx::kTypeModel, {fixture::kGameModel}, error) &&
+           SavePlainTextures(root, error);
 }
 
 bool WriteSound(const GameRoot& root, std::string* error) {

@@ -1,15 +1,17 @@
 // A small game root for the game's tests, written at test time into a GameRoot by the
 // project's own tools and writers: the system scripts of a 1024 x 768 window, the loading,
-// interface and game graphics scripts with textures from the texture generator, the menu font
-// from the font converter and a model from the model writer, a shader script, a sound script
-// with a tone made by sox, the two settings scripts, the ten dialog scripts, the element
-// scripts of the start screen with the score displays' rollers, and a string table. The names
-// and paths are constants, so that a test can break one file and see one start-up step fail.
+// interface and game graphics scripts with textures from the texture generator under every
+// name the game looks up, the menu font from the font converter and a model from the model
+// writer, a shader script, a sound script with a tone made by sox, the two settings scripts,
+// the ten dialog scripts, the element scripts of the start screen with the score displays'
+// rollers, and a string table. The names and paths are constants, so that a test can break
+// one file and see one start-up step fail.
 #pragma once
 
 #include <string>
 
 #include "game/app/GameFiles.h"
+#include "game/app/GraphicsNames.h"
 #include "game/flow/ControllerFiles.h"
 
 class GameRoot;
@@ -36,16 +38,16 @@ inline constexpr const char* kConfigScript = ::kConfigScriptPath;
 inline constexpr const char* kLabsScript = ::kLabsScriptPath;
 
 // The loading script: the background and the two gears of the loading screen.
-inline constexpr Resource kLoadingBackground = {"TEXTURE_LOADING", "data/textures/loading.tga"};
-inline constexpr Resource kBigGear = {"TEXTURE_GEAR_BIG", "data/textures/gear_big.tga"};
-inline constexpr Resource kSmallGear = {"TEXTURE_GEAR_SMALL", "data/textures/gear_small.tga"};
+inline constexpr Resource kLoadingBackground = {::kLoadingPictureName, "data/textures/loading.tga"};
+inline constexpr Resource kBigGear = {::kBigGearName, "data/textures/gear_big.tga"};
+inline constexpr Resource kSmallGear = {::kSmallGearName, "data/textures/gear_small.tga"};
 inline constexpr Resource kLoadingTextures[] = {kLoadingBackground, kBigGear, kSmallGear};
 
 // The interface script: the menu font (bitmap cells) and its glyph texture, the pointer and
-// the nine pieces of the dialog skin, in this order.
-inline constexpr Resource kMenuFont = {"FONT_MENU_FONT", "data/fonts/menu_cells.fnt"};
-inline constexpr Resource kMenuFontTexture = {"FONT_MENU_TEXTURE", "data/fonts/menu_cells.tga"};
-inline constexpr Resource kPointerTexture = {"MOUSE_POINTER_TEXTURE", "data/textures/pointer.tga"};
+// the nine pieces of the dialog frame, in this order.
+inline constexpr Resource kMenuFont = {::kMenuFontName, "data/fonts/menu_cells.fnt"};
+inline constexpr Resource kMenuFontTexture = {::kMenuFontTextureName, "data/fonts/menu_cells.tga"};
+inline constexpr Resource kPointerTexture = {::kPointerTextureName, "data/textures/pointer.tga"};
 inline constexpr Resource kDialogSkin[] = {
     {"TEXTURE_GUI_BORDER_LEFT", "data/textures/gui_border_left.tga"},
     {"TEXTURE_GUI_BORDER_RIGHT", "data/textures/gui_border_right.tga"},
@@ -57,6 +59,8 @@ inline constexpr Resource kDialogSkin[] = {
     {"TEXTURE_GUI_CAPTION", "data/textures/gui_caption.tga"},
     {"TEXTURE_GUI_CAPTION_MIDDLE", "data/textures/gui_caption_middle.tga"},
 };
+// Each of the three scripts then holds a plain texture under every other name the game looks
+// up in it (the rest of the skin, the glow, the effect sprites), of the size the game needs.
 
 // The game script: one texture, then one model.
 inline constexpr Resource kGameTexture = {"TEXTURE_FLOOR", "data/textures/floor.tga"};

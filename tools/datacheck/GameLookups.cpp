@@ -4,9 +4,12 @@
 #include "tools/datacheck/GameLookups.h"
 
 #include <iterator>
+#include <span>
+#include <vector>
 
 #include "engine/core/frame/BaseGame.h"
 #include "game/app/GameFiles.h"
+#include "game/app/GraphicsNames.h"
 #include "game/flow/ControllerFiles.h"
 
 namespace {
@@ -20,9 +23,9 @@ const CValueScriptLookup kValueScripts[] = {
 };
 
 const CGraphicsScriptLookup kGraphicsScripts[] = {
-    {{kLoadingGfxScriptPath, false}, EGraphicsSet::kLoading},
-    {{kGuiGfxScriptPath, false}, EGraphicsSet::kInterface},
-    {{kGameGfxScriptPath, false}, EGraphicsSet::kGame},
+    {{kLoadingGfxScriptPath, true}, EGraphicsSet::kLoading},
+    {{kGuiGfxScriptPath, true}, EGraphicsSet::kInterface},
+    {{kGameGfxScriptPath, true}, EGraphicsSet::kGame},
 };
 
 // The scene first, then the digit rollers the score displays read.
@@ -59,6 +62,19 @@ const char* const kWindowClasses[] = {
     "CListBoxLevelChoose",
 };
 
+// Every row of the game's graphics lists, each with the handler it is found in.
+std::vector<CGraphicsNameLookup> GraphicsNames() {
+    std::vector<CGraphicsNameLookup> rows;
+    const auto add = [&](EGraphicsSet set, std::span<const CLookedUpGraphic> graphics) {
+        for (const CLookedUpGraphic& graphic : graphics)
+            rows.push_back({set, graphic.name, graphic.kind, graphic.width, graphic.height});
+    };
+    add(EGraphicsSet::kLoading, kLoadingGraphics);
+    add(EGraphicsSet::kInterface, kInterfaceGraphics);
+    add(EGraphicsSet::kGame, kGameGraphics);
+    return rows;
+}
+
 // The game's board and the start screen's desk.
 const char* const kSceneNodes[] = {kGameSceneName, kMenuSceneName};
 
@@ -66,6 +82,7 @@ const char* const kSceneNodes[] = {kGameSceneName, kMenuSceneName};
 }  // namespace
 
 const CGameLookups& GameLookups() {
+    static const std::vector<CGraphicsNameLookup> graphicsNames = GraphicsNames();
     static const CGameLookups lookups = {
         kValueScripts,
         kGraphicsScripts,
@@ -76,12 +93,12 @@ const CGameLookups& GameLookups() {
         kDialogs,
         kWindowClasses,
         kSceneNodes,
-        // Templates, sounds, graphics names and string keys: none until the data the game looks
-        // them up in ships.
+        // Templates, sounds and string keys: none until the data the game looks them up in
+        // ships.
         {},
         kLookedUpShaders,
         {},
-        {},
+        graphicsNames,
         {},
         kLabDirectory,
         kLabSuffix,

@@ -137,8 +137,8 @@ TEST_F(CheckDataTest, LabsThatLoadWithTheScriptKeyPass) {
 // What the game creates when missing, and what the default data set does not ship yet, may
 // be absent: the check neither minds nor makes them.
 TEST_F(CheckDataTest, FilesNotRequiredMayBeAbsentAndStayAbsent) {
-    for (const char* file : {fixture::kConfigScript, fixture::kGuiGfxScript, fixture::kSoundScript,
-                             fixture::kStringTable, fixture::kSmallRollerScript})
+    for (const char* file :
+         {fixture::kConfigScript, fixture::kSoundScript, fixture::kStringTable, fixture::kSmallRollerScript})
         std::filesystem::remove(m_root.File(file));
     std::filesystem::remove(m_root.File(fixture::DialogScriptPath(fixture::kDialogNames[0])));
     const auto before = Contents(m_root);
@@ -170,13 +170,31 @@ const BrokenRoot kBrokenRoots[] = {
                 std::to_string(std::count(text.begin(), text.end(), '\n')) + " line ends of the file are so)";
      },
      true},
+    // The block does not load, so the game misses its name too.
     {"a missing graphics file",
      [](const GameRoot& root) { std::filesystem::remove(root.File(fixture::kPointerTexture.file)); },
      [](const GameRoot&) {
          return std::string(fixture::kGuiGfxScript) + " [" + fixture::kPointerTexture.name +
                 "]: " + fixture::kPointerTexture.file + " is missing";
      },
+     false},
+    {"a graphics name the game looks up, missing",
+     [](const GameRoot& root) { Replace(root, fixture::kGuiGfxScript, "[TEXTURE_GUI_BUTTON]", "[TEXTURE_GUI_KNOB]"); },
+     [](const GameRoot&) {
+         return std::string(fixture::kGuiGfxScript) + " [TEXTURE_GUI_BUTTON]: missing: the game looks this name up";
+     },
      true},
+    {"a texture of another size than the game draws",
+     [](const GameRoot& root) { WriteTexture(root, fixture::kPointerTexture.file, 32, 32, 32); },
+     [](const GameRoot&) {
+         return std::string(fixture::kGuiGfxScript) + " [" + fixture::kPointerTexture.name + "]: " +
+                fixture::kPointerTexture.file + " is 32 x 32, where the game needs 64 x 64";
+     },
+     true},
+    {"a graphics script missing",
+     [](const GameRoot& root) { std::filesystem::remove(root.File(fixture::kGameGfxScript)); },
+     [](const GameRoot&) { return std::string(fixture::kGameGfxScript) + ": missing"; },
+     false},
     {"a value script under a name of another case",
      [](const GameRoot& root) { Rename(root, fixture::kLabsScript, "scripts/config/Labs.vsc"); },
      [](const GameRoot&) {
@@ -200,14 +218,14 @@ const BrokenRoot kBrokenRoots[] = {
      },
      true},
     {"a texture of 100 x 64",
-     [](const GameRoot& root) { WriteTexture(root, fixture::kLoadingBackground.file, 100, 64, 24); },
+     [](const GameRoot& root) { WriteTexture(root, fixture::kGameTexture.file, 100, 64, 24); },
      [](const GameRoot&) {
-         return std::string(fixture::kLoadingGfxScript) + " [" + fixture::kLoadingBackground.name +
-                "]: " + fixture::kLoadingBackground.file + " is 100 x 64: a texture's sides must be powers of two";
+         return std::string(fixture::kGameGfxScript) + " [" + fixture::kGameTexture.name + "]: " +
+                fixture::kGameTexture.file + " is 100 x 64: a texture's sides must be powers of two";
      },
      true},
     {"a texture of 16 bits",
-     [](const GameRoot& root) { WriteTexture(root, fixture::kSmallGear.file, 32, 32, 16); },
+     [](const GameRoot& root) { WriteTexture(root, fixture::kSmallGear.file, 64, 64, 16); },
      [](const GameRoot&) {
          return std::string(fixture::kLoadingGfxScript) + " [" + fixture::kSmallGear.name + "]: " +
                 fixture::kSmallGear.file + " has 16 bits a pixel: a texture needs 24 or 32";
@@ -270,9 +288,10 @@ const BrokenRoot kBrokenRoots[] = {
      },
      true},
     {"a graphics block of no known type",
-     [](const GameRoot& root) { Replace(root, fixture::kGuiGfxScript, CGfx::kTypeFont, "TOLP3D_GFX_BITMAP"); },
+     // The first block of the script is the game texture's.
+     [](const GameRoot& root) { Replace(root, fixture::kGameGfxScript, CGfx::kTypeTexture, "TOLP3D_GFX_BITMAP"); },
      [](const GameRoot&) {
-         return std::string(fixture::kGuiGfxScript) + " [" + fixture::kMenuFont.name +
+         return std::string(fixture::kGameGfxScript) + " [" + fixture::kGameTexture.name +
                 "]: Type \"TOLP3D_GFX_BITMAP\" is no kind of graphics: the game loads nothing";
      },
      true},

@@ -21,9 +21,9 @@ const int kAbsentChildIDs[] = {fixture::kDialogChildID, fixture::kDialogChildID 
 
 // Names the fixture holds, each of its kind and, where it is a texture, of its size.
 const CGraphicsNameLookup kFixtureGraphics[] = {
-    {EGraphicsSet::kLoading, fixture::kBigGear.name, kGfxTexture, 64, 64},
+    {EGraphicsSet::kLoading, fixture::kBigGear.name, kGfxTexture, 128, 128},
     {EGraphicsSet::kInterface, fixture::kMenuFont.name, kGfxFont, 0, 0},
-    {EGraphicsSet::kInterface, fixture::kDialogSkin[4].name, kGfxTexture, 32, 32},
+    {EGraphicsSet::kInterface, fixture::kDialogSkin[4].name, kGfxTexture, 64, 64},
     {EGraphicsSet::kGame, fixture::kGameModel.name, kGfxModel, 0, 0},
 };
 const char* const kFixtureSounds[] = {fixture::kSound.name};
@@ -73,9 +73,9 @@ struct UnansweredRow {
 
 const CGraphicsNameLookup kAbsentGraphics[] = {{EGraphicsSet::kInterface, "TEXTURE_GUI_NONE", kGfxTexture, 0, 0}};
 const CGraphicsNameLookup kWrongKind[] = {{EGraphicsSet::kInterface, fixture::kMenuFontTexture.name, kGfxFont, 0, 0}};
-// The skin's corner sheet is 32 x 32 in the fixture.
+// The skin's corner sheet is 64 x 64 in the fixture.
 const CGraphicsNameLookup kWrongSize[] = {
-    {EGraphicsSet::kInterface, fixture::kDialogSkin[4].name, kGfxTexture, 64, 64}};
+    {EGraphicsSet::kInterface, fixture::kDialogSkin[4].name, kGfxTexture, 64, 32}};
 const char* const kAbsentSounds[] = {"SOUND_NONE"};
 const char* const kAbsentShaders[] = {"glow"};
 const char* const kAbsentTemplates[] = {"Gear"};
@@ -90,8 +90,8 @@ const UnansweredRow kUnansweredRows[] = {
     {"a graphics name of another kind", [](CGameLookups* lookups) { lookups->graphicsNames = kWrongKind; },
      "scripts/gfx/gui.vsc [FONT_MENU_TEXTURE]: a texture, where the game needs a font"},
     {"a texture of another size", [](CGameLookups* lookups) { lookups->graphicsNames = kWrongSize; },
-     "scripts/gfx/gui.vsc [TEXTURE_GUI_TOP_LEFT]: data/textures/gui_top_left.tga is 32 x 32, where the game needs "
-     "64 x 64"},
+     "scripts/gfx/gui.vsc [TEXTURE_GUI_TOP_LEFT]: data/textures/gui_top_left.tga is 64 x 64, where the game needs "
+     "64 x 32"},
     {"a sound", [](CGameLookups* lookups) { lookups->sounds = kAbsentSounds; },
      "scripts/sound/soundfx.vsc [SOUND_NONE]: missing: the game looks this sound up"},
     {"a shader", [](CGameLookups* lookups) { lookups->shaders = kAbsentShaders; },
