@@ -9,7 +9,9 @@ bool SplitRecipeLine(const std::string& line, std::vector<std::string>* words) {
     std::string word;
     bool bQuoted = false;
     for (const char c : line) {
-        if (!bQuoted && (c == ' ' || c == '\t' || c == '\r' || c == '#')) {
+        // "#" starts a comment where a word would start; inside a word it is part of it, as
+        // in the sharp note C#5.
+        if (!bQuoted && (c == ' ' || c == '\t' || c == '\r' || (c == '#' && word.empty()))) {
             if (!word.empty())
                 words->push_back(word);
             word.clear();

@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-// The line's words, split at blanks and ended by "#"; a double-quoted stretch belongs to the
-// word it stands in, quotes and all, and may hold blanks and "#". false for a quote left open.
+// The line's words, split at blanks and ended by a "#" where a word would start; a
+// double-quoted stretch belongs to the word it stands in, quotes and all, and may hold blanks
+// and "#". false for a quote left open.
 bool SplitRecipeLine(const std::string& line, std::vector<std::string>* words);
 // Digits with at most one point: no sign, exponent or hex, at most twelve characters.
 bool ReadPlainDecimal(const std::string& word, double* value);

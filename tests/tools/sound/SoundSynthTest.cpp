@@ -90,6 +90,7 @@ TEST(SoundSynth, PitchesAreWhatTheRecipeAsks) {
         {"first note", "layer tone\ntempo 60\nnote A4 1\nnote rest 1\nnote A5 1\n", 0.0, 1.0, 440},
         {"the rest", "layer tone\ntempo 60\nnote A4 1\nnote rest 1\nnote A5 1\n", 1.0, 2.0, 0},
         {"third note", "layer tone\ntempo 60\nnote A4 1\nnote rest 1\nnote A5 1\n", 2.0, 3.0, 880},
+        {"a sharp, a comment behind it", "layer tone\ntempo 60\nnote C#5 1 # the leading note\n", 0.0, 1.0, 554},
         // 443 hertz would be 44.3 cycles in a tenth of a second: a loop takes 44.
         {"loop", "loop 0.1\nlayer tone\npitch 443\n", 0.0, 0.1, 44},
     };
