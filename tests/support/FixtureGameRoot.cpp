@@ -13,6 +13,7 @@
 #include "engine/core/frame/BaseGame.h"
 #include "engine/graphics/Gfx.h"
 #include "game/app/GraphicsNames.h"
+#include "game/app/SoundNames.h"
 #include "game/app/ScriptFile.h"
 #include "game/flow/ControllerFiles.h"
 #include "tests/support/GameRoot.h"
@@ -21,6 +22,7 @@
 #include "tools/font/FontConverter.h"
 #include "tools/font/FontFiles.h"
 #include "tools/model/ModelBuilder.h"
+#include "tools/sound/SoundMaker.h"
 #include "tools/texture/TexturePainter.h"
 
 namespace fixture {
@@ -37,7 +39,7 @@ using fixture::Resource;
 
 const char* const kFolders[] = {
     "scripts/config", "scripts/gfx",   "scripts/gui", "scripts/shaders", "scripts/sound", "scripts/elements",
-    "scripts/strings", "data/textures", "data/fonts", "data/models",     "data/sound",
+    "scripts/strings", "data/textures", "data/fonts", "data/models",     "data/sound", "data/music",
 };
 
 const char* const kDejaVuSans = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
@@ -285,7 +287,35 @@ bool WriteSound(const GameRoot& root, std::string* error) {
         *error = std::string(fixture::kSound.file) + ": sox failed";
         return false;
     }
-    return SaveResources(root, fixture::kSoundScript, kSoundType, {fixture::kSound}, error);
+    if (!SaveResources(root, fixture::kSoundScript, kSoundType, {fixture::kSound}, error))
+        return false;
+    for (const CLookedUpSound& effect : kEffectSounds) {
+        if (!SaveBlock(root, fixture::kSoundScript, effect.name,
+                       {{"Type", kSoundType, 0.0f}, {"File", fixture::kSound.file, 0.0f},
+                        {"Loop", nullptr, effect.loop ? 1.0f : 0.0f}},
+                       error))
+            return false;
+    }
+    return true;
+}
+
+// Every music theme, one short tone made once a run by the sound synthesiser.
+bool WriteMusic(const GameRoot& root, std::string* error) {
+    static std::vector<uint8_t> ogg;
+    static std::string failure;
+    if (ogg.empty() && failure.empty()) {
+        int line = 0;
+        if (!MakeSoundFromRecipe("layer tone\n  pitch A3\n  length 0.3\n", "", ESoundContainer::kOgg, &ogg, &line,
+                                 &failure))
+            failure = "music recipe line " + std::to_string(line) + ": " + failure;
+    }
+    if (!failure.empty()) {
+        *error = failure;
+        return false;
+    }
+    for (int theme = 0; theme < kMusicThemeCount; ++theme)
+        WriteBytes(root.File(MusicThemePath(theme)), ogg.data(), ogg.size());
+    return true;
 }
 
 bool WriteSettings(const GameRoot& root, std::string* error) {
@@ -388,7 +418,7 @@ bool WriteFixtureGameRoot(const GameRoot& root, std::string* error) {
         }
     }
     if (!WriteSystemScripts(root, error) || !WriteTextures(root, error) || !WriteMenuFont(root, error) ||
-        !WriteModel(root, error) || !WriteGraphicsScripts(root, error) || !WriteSound(root, error) ||
+        !WriteModel(root, error) || !WriteGraphicsScripts(root, error) || !WriteSound(root, error) || !WriteMusic(root, error) ||
         !WriteSettings(root, error) || !WriteDialogs(root, error))
         return false;
     WriteText(root.File(fixture::kShaderScript), ShaderText());

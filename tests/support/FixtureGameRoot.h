@@ -2,8 +2,8 @@
 // project's own tools and writers: the system scripts of a 1024 x 768 window, the loading,
 // interface and game graphics scripts with textures from the texture generator under every
 // name the game looks up, the menu font from the font converter and a model from the model
-// writer, a shader script, a sound script with a tone made by sox, the two settings scripts,
-// the ten dialog scripts, the element scripts of the start screen with the score displays'
+// writer, a shader script, a sound script with a tone made by sox under every effect name, the
+// music themes from the sound synthesiser, the two settings scripts, the ten dialog scripts, the element scripts of the start screen with the score displays'
 // rollers, and a string table. The names and paths are constants, so that a test can break
 // one file and see one start-up step fail.
 #pragma once
@@ -69,7 +69,8 @@ inline constexpr Resource kGameModel = {"MODEL_BALL", "data/models/ball.uzq"};
 // The one shader of the shader script: one pass whose one stage draws the game texture.
 inline constexpr const char* kShaderName = "floor";
 
-// The one sound of the sound script, a short tone.
+// The sound script's own sound, a short tone, which every effect the game plays shares (with
+// its loop flag); a short tone for every music theme beside it.
 inline constexpr Resource kSound = {"SOUND_CLICK", "data/sound/click.wav"};
 
 // What the settings scripts hold: block "Config" of the settings script and block "Labs" of

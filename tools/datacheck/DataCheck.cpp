@@ -40,6 +40,7 @@ std::vector<std::string> CRootCheck::Run() {
     CheckShaderScript();
     CheckGraphicsNames();
     CheckSoundScript();
+    CheckMusic();
     CheckElementScripts();
     CheckShaderNames();
     CheckDialogs();

@@ -73,6 +73,7 @@ private:
 
     // DataCheck_sound.cpp
     void CheckSoundScript();
+    void CheckMusic();
 
     // DataCheck_elements.cpp
     void CheckElementScripts();

@@ -1,11 +1,14 @@
-// The sound script: every block loads on the silent device, and the sounds the game finds by
-// name are there.
+// The sound script: every block loads on the silent device, the sounds the game finds by name
+// are there as 2D sounds that loop as the game plays them; and the music themes open as Ogg
+// Vorbis.
 #include <memory>
 #include <string>
 
 #include "engine/sound/ScriptSound.h"
+#include "engine/sound/SoundOgg.h"
 #include "tools/datacheck/DataCheck_local.h"
 #include "tools/datacheck/ValueScriptBlocks.h"
+#include "tools/sound/SoundMaker.h"
 
 void CRootCheck::CheckSoundScript() {
     const CLookedUpFile& script = m_lookups.soundScript;
@@ -18,6 +21,13 @@ void CRootCheck::CheckSoundScript() {
             continue;
         }
         const char* file = FindValueText(*block, "File");
+        // A sound script takes a file by the first ".ogg" or ".wav" in its name, which must end it.
+        if (file && SoundContainerOf(file) == ESoundContainer::kNone) {
+            m_problems.Add(place, std::string(file) +
+                                      ": the game reads a sound only by a lower-case \".ogg\" or \".wav\" ending its "
+                                      "name, the first in it");
+            continue;
+        }
         if (file && !Present(place, file, true, EOpen::kExactName))
             continue;
         auto sound = std::make_unique<CScriptSound>();
@@ -30,8 +40,30 @@ void CRootCheck::CheckSoundScript() {
                                       "\" is no kind of sound: the game keeps the block silent");
         m_sounds.m_pSounds->Append(sound.release());
     }
-    for (const char* name : m_lookups.sounds) {
-        if (!m_sounds.Find(name))
-            m_problems.Add({script.path, 0, name}, "missing: the game looks this sound up");
+    for (const CLookedUpSound& looked : m_lookups.sounds) {
+        const CDataPlace place{script.path, 0, looked.name};
+        const CScriptSound* sound = m_sounds.Find(looked.name);
+        if (!sound) {
+            m_problems.Add(place, "missing: the game looks this sound up");
+            continue;
+        }
+        if (!sound->m_bSound2DLoaded) {
+            m_problems.Add(place, "not a \"TOLPSOUND_SOUND_2D\": the game plays it as an effect");
+            continue;
+        }
+        if ((sound->m_bLoop != 0) != looked.loop)
+            m_problems.Add(place, looked.loop ? "does not loop (Loop 1): the game keeps it playing"
+                                              : "loops (Loop 1): the game plays it once");
+    }
+}
+
+void CRootCheck::CheckMusic() {
+    for (const std::string& file : m_lookups.musicFiles) {
+        if (!Present(CLookedUpFile{file.c_str(), true}, EOpen::kExactName))
+            continue;
+        CSoundOgg music;
+        if (!music.Open(file.c_str(), 0))
+            m_problems.Add(file, "does not open as Ogg Vorbis: the game plays it as music");
+        music.Close();
     }
 }

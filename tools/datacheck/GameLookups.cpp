@@ -5,11 +5,13 @@
 
 #include <iterator>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "engine/core/frame/BaseGame.h"
 #include "game/app/GameFiles.h"
 #include "game/app/GraphicsNames.h"
+#include "game/app/SoundNames.h"
 #include "game/flow/ControllerFiles.h"
 
 namespace {
@@ -75,6 +77,14 @@ std::vector<CGraphicsNameLookup> GraphicsNames() {
     return rows;
 }
 
+// The music themes by their numbers.
+std::vector<std::string> MusicFiles() {
+    std::vector<std::string> files;
+    for (int theme = 0; theme < kMusicThemeCount; ++theme)
+        files.push_back(MusicThemePath(theme));
+    return files;
+}
+
 // The game's board and the start screen's desk.
 const char* const kSceneNodes[] = {kGameSceneName, kMenuSceneName};
 
@@ -83,21 +93,22 @@ const char* const kSceneNodes[] = {kGameSceneName, kMenuSceneName};
 
 const CGameLookups& GameLookups() {
     static const std::vector<CGraphicsNameLookup> graphicsNames = GraphicsNames();
+    static const std::vector<std::string> musicFiles = MusicFiles();
     static const CGameLookups lookups = {
         kValueScripts,
         kGraphicsScripts,
         {kShaderScriptPath, true},
-        {kSoundScriptPath, false},
+        {kSoundScriptPath, true},
         {kStringTablePath, false},
         kElementScripts,
         kDialogs,
         kWindowClasses,
         kSceneNodes,
-        // Templates, sounds and string keys: none until the data the game looks them up in
-        // ships.
+        // Templates and string keys: none until the data the game looks them up in ships.
         {},
         kLookedUpShaders,
-        {},
+        kEffectSounds,
+        musicFiles,
         graphicsNames,
         {},
         kLabDirectory,

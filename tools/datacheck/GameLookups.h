@@ -6,6 +6,9 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
+
+#include "game/app/SoundNames.h"
 
 // The graphics handlers start-up fills, each from its own script.
 enum class EGraphicsSet { kLoading, kInterface, kGame };
@@ -60,7 +63,10 @@ struct CGameLookups {
     std::span<const char* const> sceneNodes;
     std::span<const char* const> templates;
     std::span<const char* const> shaders;
-    std::span<const char* const> sounds;
+    // Effects of the sound script, each a 2D sound that loops or not as the game plays it.
+    std::span<const CLookedUpSound> sounds;
+    // Ogg Vorbis files the game opens on its music stream.
+    std::span<const std::string> musicFiles;
     std::span<const CGraphicsNameLookup> graphicsNames;
     std::span<const char* const> stringKeys;
     // Every file of this folder (its name ending with "/") with this suffix is a lab.

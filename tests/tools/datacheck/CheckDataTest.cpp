@@ -137,8 +137,7 @@ TEST_F(CheckDataTest, LabsThatLoadWithTheScriptKeyPass) {
 // What the game creates when missing, and what the default data set does not ship yet, may
 // be absent: the check neither minds nor makes them.
 TEST_F(CheckDataTest, FilesNotRequiredMayBeAbsentAndStayAbsent) {
-    for (const char* file :
-         {fixture::kConfigScript, fixture::kSoundScript, fixture::kStringTable, fixture::kSmallRollerScript})
+    for (const char* file : {fixture::kConfigScript, fixture::kStringTable, fixture::kSmallRollerScript})
         std::filesystem::remove(m_root.File(file));
     std::filesystem::remove(m_root.File(fixture::DialogScriptPath(fixture::kDialogNames[0])));
     const auto before = Contents(m_root);
@@ -216,6 +215,31 @@ const BrokenRoot kBrokenRoots[] = {
                 "]: data/textures/Floor.tga is not there under this name, only as data/textures/floor.tga: "
                 "names must match in case";
      },
+     true},
+    {"a sound the game plays, missing",
+     [](const GameRoot& root) { Replace(root, fixture::kSoundScript, "[SOUND_FX_MOTOR]", "[SOUND_FX_ENGINE]"); },
+     [](const GameRoot&) {
+         return std::string(fixture::kSoundScript) + " [SOUND_FX_MOTOR]: missing: the game looks this sound up";
+     },
+     true},
+    // The script's first block is the fixture's own sound.
+    {"a sound file that is not there",
+     [](const GameRoot& root) { Replace(root, fixture::kSoundScript, fixture::kSound.file, "data/sound/clack.wav"); },
+     [](const GameRoot&) {
+         return std::string(fixture::kSoundScript) + " [" + fixture::kSound.name + "]: data/sound/clack.wav is missing";
+     },
+     true},
+    {"a sound file named in capitals",
+     [](const GameRoot& root) { Replace(root, fixture::kSoundScript, "click.wav", "click.WAV"); },
+     [](const GameRoot&) {
+         return std::string(fixture::kSoundScript) + " [" + fixture::kSound.name +
+                "]: data/sound/click.WAV: the game reads a sound only by a lower-case \".ogg\" or \".wav\" ending "
+                "its name, the first in it";
+     },
+     true},
+    {"a music theme missing",
+     [](const GameRoot& root) { std::filesystem::remove(root.File("data/music/theme03.ogg")); },
+     [](const GameRoot&) { return std::string("data/music/theme03.ogg: missing"); },
      true},
     {"a texture of 100 x 64",
      [](const GameRoot& root) { WriteTexture(root, fixture::kGameTexture.file, 100, 64, 24); },
@@ -302,13 +326,14 @@ const BrokenRoot kBrokenRoots[] = {
                 std::to_string(LineOf(root, fixture::kShaderScript, "data/none.tga")) + ": data/none.tga is missing";
      },
      true},
+    // Every effect of the fixture shares the file, and each says so.
     {"a sound file that does not load",
      [](const GameRoot& root) { WriteText(root.File(fixture::kSound.file), "not a sound"); },
      [](const GameRoot&) {
          return std::string(fixture::kSoundScript) + " [" + fixture::kSound.name + "]: " + fixture::kSound.file +
                 " does not load as a sound";
      },
-     true},
+     false},
     {"a dialog script without a block",
      [](const GameRoot& root) { WriteText(root.File(fixture::DialogScriptPath("startlevel")), NewScriptText()); },
      [](const GameRoot&) {

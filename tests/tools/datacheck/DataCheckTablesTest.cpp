@@ -26,7 +26,7 @@ const CGraphicsNameLookup kFixtureGraphics[] = {
     {EGraphicsSet::kInterface, fixture::kDialogSkin[4].name, kGfxTexture, 64, 64},
     {EGraphicsSet::kGame, fixture::kGameModel.name, kGfxModel, 0, 0},
 };
-const char* const kFixtureSounds[] = {fixture::kSound.name};
+const CLookedUpSound kFixtureSounds[] = {{fixture::kSound.name, false}, {"SOUND_FX_MOTOR", true}};
 const char* const kFixtureShaders[] = {fixture::kShaderName};
 const char* const kFixtureKeys[] = {fixture::kStrings[0].key, fixture::kStrings[3].key};
 
@@ -76,7 +76,10 @@ const CGraphicsNameLookup kWrongKind[] = {{EGraphicsSet::kInterface, fixture::kM
 // The skin's corner sheet is 64 x 64 in the fixture.
 const CGraphicsNameLookup kWrongSize[] = {
     {EGraphicsSet::kInterface, fixture::kDialogSkin[4].name, kGfxTexture, 64, 32}};
-const char* const kAbsentSounds[] = {"SOUND_NONE"};
+const CLookedUpSound kAbsentSounds[] = {{"SOUND_NONE", false}};
+const CLookedUpSound kLoopingSounds[] = {{fixture::kSound.name, true}};
+const CLookedUpSound kOnceSounds[] = {{"SOUND_FX_MOTOR", false}};
+const std::string kAbsentMusic[] = {"data/music/theme09.ogg"};
 const char* const kAbsentShaders[] = {"glow"};
 const char* const kAbsentTemplates[] = {"Gear"};
 const char* const kAbsentScenes[] = {"mo_professor"};
@@ -94,6 +97,12 @@ const UnansweredRow kUnansweredRows[] = {
      "64 x 32"},
     {"a sound", [](CGameLookups* lookups) { lookups->sounds = kAbsentSounds; },
      "scripts/sound/soundfx.vsc [SOUND_NONE]: missing: the game looks this sound up"},
+    {"a sound that does not loop", [](CGameLookups* lookups) { lookups->sounds = kLoopingSounds; },
+     "scripts/sound/soundfx.vsc [SOUND_CLICK]: does not loop (Loop 1): the game keeps it playing"},
+    {"a sound that loops", [](CGameLookups* lookups) { lookups->sounds = kOnceSounds; },
+     "scripts/sound/soundfx.vsc [SOUND_FX_MOTOR]: loops (Loop 1): the game plays it once"},
+    {"a music theme", [](CGameLookups* lookups) { lookups->musicFiles = kAbsentMusic; },
+     "data/music/theme09.ogg: missing"},
     {"a shader", [](CGameLookups* lookups) { lookups->shaders = kAbsentShaders; },
      "scripts/shaders/shaders.shd [glow]: missing: the game looks this shader up"},
     {"a template", [](CGameLookups* lookups) { lookups->templates = kAbsentTemplates; },
