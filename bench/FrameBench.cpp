@@ -186,12 +186,25 @@ public:
     Clock::time_point m_presentedAt;
 };
 
+// A game root for one run: the tests' fixture, or a copy of the default data set.
+bool MakeGameRoot(bool defaultData, const GameRoot& root, std::string* error) {
+    if (!defaultData)
+        return WriteFixtureGameRoot(root, error);
+    std::error_code failure;
+    std::filesystem::copy(BRENLOW_DATA_DIR, root.File("."),
+                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing,
+                          failure);
+    *error = failure ? "cannot copy the default data set: " + failure.message() : std::string();
+    return !failure;
+}
+
+// Argument 0: the fixture game root; 1: the default data set.
 void BM_GameRunToFirstPresent(benchmark::State& state) {
     RegisterGameClasses();
     for (auto _ : state) {
         GameRoot root;
         std::string error;
-        if (!WriteFixtureGameRoot(root, &error)) {
+        if (!MakeGameRoot(state.range(0) == 1, root, &error)) {
             state.SkipWithError(error.c_str());
             return;
         }
@@ -205,7 +218,13 @@ void BM_GameRunToFirstPresent(benchmark::State& state) {
         state.SetIterationTime(std::chrono::duration<double>(game.m_presentedAt - start).count());
     }
 }
-BENCHMARK(BM_GameRunToFirstPresent)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
+BENCHMARK(BM_GameRunToFirstPresent)
+    ->ArgName("default_data")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(5);
 
 }  // namespace
 

@@ -16,6 +16,7 @@
 #include "game/app/SoundNames.h"
 #include "game/app/ScriptFile.h"
 #include "game/flow/ControllerFiles.h"
+#include "game/ui/DialogChildren.h"
 #include "tests/support/GameRoot.h"
 #include "tests/support/SoundFiles.h"
 #include "tests/support/TempDir.h"
@@ -327,9 +328,31 @@ bool WriteSettings(const GameRoot& root, std::string* error) {
                      error);
 }
 
-// A dialog centred on the reference size, with one plain child below its caption.
+// A dialog centred on the reference size, with one plain child below its caption, then every
+// child the game looks up in it, each of its class, side by side.
+bool WriteDialogChildren(const GameRoot& root, const std::string& path, std::span<const CDialogChild> children,
+                         std::string* error) {
+    float x = 24.0f;
+    for (const CDialogChild& child : children) {
+        if (!SaveBlock(root, path, ("Child" + std::to_string(child.id)).c_str(),
+                       {{"Class", child.className, 0.0f},
+                        {"ID", nullptr, static_cast<float>(child.id)},
+                        {"RectX", nullptr, x},
+                        {"RectY", nullptr, 300.0f},
+                        {"RectW", nullptr, 24.0f},
+                        {"RectH", nullptr, 32.0f},
+                        {"Name", "child", 0.0f}},
+                       error))
+            return false;
+        x += 26.0f;
+    }
+    return true;
+}
+
 bool WriteDialogs(const GameRoot& root, std::string* error) {
-    for (const char* name : fixture::kDialogNames) {
+    static_assert(std::size(fixture::kDialogNames) == std::size(kDialogChildren), "the game's dialogs in its order");
+    for (size_t index = 0; index < std::size(fixture::kDialogNames); ++index) {
+        const char* name = fixture::kDialogNames[index];
         const std::string path = fixture::DialogScriptPath(name);
         if (!SaveBlock(root, path, "Dialog",
                        {{"RectX", nullptr, 212.0f},
@@ -346,7 +369,8 @@ bool WriteDialogs(const GameRoot& root, std::string* error) {
                         {"RectW", nullptr, 200.0f},
                         {"RectH", nullptr, 32.0f},
                         {"Name", "child", 0.0f}},
-                       error))
+                       error) ||
+            !WriteDialogChildren(root, path, kDialogChildren[index], error))
             return false;
     }
     return true;

@@ -88,13 +88,14 @@ inline constexpr NumberSetting kConfigSettings[] = {
 inline constexpr const char* kLabNameGameKey = "LabNameGame";
 inline constexpr const char* kLabNameGame = "tolp";
 
-// The dialogs, each "scripts/gui/<name>.vsc": a dialog block named after the dialog and one
-// plain child window of this ID.
+// The dialogs, each "scripts/gui/<name>.vsc": a dialog block named after the dialog, one
+// plain child window of this ID, and every child the game looks up by ID, of its class (most
+// of those classes are not registered yet, so the game drops them).
 inline constexpr const char* kDialogNames[] = {
     "optionmenu", "creditsmenu", "chooselevel",   "labchoose", "labchooseenhanced",
     "fileopen",   "memobox",     "levelproperty", "leveldone", "startlevel",
 };
-inline constexpr int kDialogChildID = 1;
+inline constexpr int kDialogChildID = 99;
 std::string DialogScriptPath(const char* name);
 
 // The element scripts, plain object-model scripts with the marker line: the start screen's
@@ -121,11 +122,12 @@ struct StringEntry {
     const char* text;
 };
 inline constexpr const char* kStringTable = ::kStringTablePath;
+// No key lies inside a key the game asks, so that none answers for another.
 inline constexpr StringEntry kStrings[] = {
     {"experiment_deleted", "The experiment was deleted."},
-    {"new_experiment", "New experiment"},
+    {"new_experiment_name_q", "Name of the new experiment?"},
     {"loaded", "loaded"},
-    {"saved", "saved"},
+    {"lab_saved", "The lab was saved."},
 };
 
 }  // namespace fixture

@@ -1,8 +1,9 @@
 // The dialog scripts: a first block for the dialog, block names used once, child classes from
-// the window classes, and the children each dialog looks for by ID. Every name shown is asked
-// of the string table.
+// the window classes, and the children each dialog looks for by ID, each of its class. Every
+// name shown is asked of the string table.
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <set>
 #include <string>
 
@@ -41,7 +42,7 @@ void CRootCheck::CheckDialog(const CDialogLookup& dialog) {
         return;
     }
     std::set<std::string> blockNames;
-    std::set<int> childIDs;
+    std::map<int, std::string> childClasses;  // the first child of each ID, as the dialog finds it
     for (const auto& block : blocks.All()) {
         const std::string name = block->m_sName.GetText();
         const CDataPlace place{path, 0, name};
@@ -61,10 +62,14 @@ void CRootCheck::CheckDialog(const CDialogLookup& dialog) {
                                       "\" is no window class: the game drops the block");
             continue;
         }
-        childIDs.insert(ChildID(*block));
+        childClasses.emplace(ChildID(*block), className);
     }
-    for (const int id : dialog.childIDs) {
-        if (!childIDs.count(id))
-            m_problems.Add({path}, "no child of ID " + std::to_string(id) + ": the dialog looks for it");
+    for (const CDialogChild& child : dialog.children) {
+        const auto found = childClasses.find(child.id);
+        if (found == childClasses.end())
+            m_problems.Add({path}, "no child of ID " + std::to_string(child.id) + ": the dialog looks for it");
+        else if (found->second != child.className)
+            m_problems.Add({path}, "the child of ID " + std::to_string(child.id) + " is a " + found->second +
+                                       ", where the dialog needs a " + child.className);
     }
 }

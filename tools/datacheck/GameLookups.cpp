@@ -13,6 +13,7 @@
 #include "game/app/GraphicsNames.h"
 #include "game/app/SoundNames.h"
 #include "game/flow/ControllerFiles.h"
+#include "game/flow/StringKeys.h"
 
 namespace {
 
@@ -40,13 +41,14 @@ const CLookedUpFile kElementScripts[] = {
 
 // In the order start-up loads them.
 const CDialogLookup kDialogs[] = {
-    {{kDialogScripts[0].path, false}, {}}, {{kDialogScripts[1].path, false}, {}},
-    {{kDialogScripts[2].path, false}, {}}, {{kDialogScripts[3].path, false}, {}},
-    {{kDialogScripts[4].path, false}, {}}, {{kDialogScripts[5].path, false}, {}},
-    {{kDialogScripts[6].path, false}, {}}, {{kDialogScripts[7].path, false}, {}},
-    {{kDialogScripts[8].path, false}, {}}, {{kDialogScripts[9].path, false}, {}},
+    {{kDialogScripts[0].path, true}, kDialogChildren[0]}, {{kDialogScripts[1].path, true}, kDialogChildren[1]},
+    {{kDialogScripts[2].path, true}, kDialogChildren[2]}, {{kDialogScripts[3].path, true}, kDialogChildren[3]},
+    {{kDialogScripts[4].path, true}, kDialogChildren[4]}, {{kDialogScripts[5].path, true}, kDialogChildren[5]},
+    {{kDialogScripts[6].path, true}, kDialogChildren[6]}, {{kDialogScripts[7].path, true}, kDialogChildren[7]},
+    {{kDialogScripts[8].path, true}, kDialogChildren[8]}, {{kDialogScripts[9].path, true}, kDialogChildren[9]},
 };
 static_assert(std::size(kDialogs) == std::size(kDialogScripts), "a row for every dialog");
+static_assert(std::size(kDialogChildren) == std::size(kDialogScripts), "children for every dialog");
 
 // The window classes a dialog script may name. Fixed here, not read from the class registry:
 // widgets not built yet register later, and until they do the game drops their blocks
@@ -99,18 +101,18 @@ const CGameLookups& GameLookups() {
         kGraphicsScripts,
         {kShaderScriptPath, true},
         {kSoundScriptPath, true},
-        {kStringTablePath, false},
+        {kStringTablePath, true},
         kElementScripts,
         kDialogs,
         kWindowClasses,
         kSceneNodes,
-        // Templates and string keys: none until the data the game looks them up in ships.
+        // Templates: none until the scene data ships.
         {},
         kLookedUpShaders,
         kEffectSounds,
         musicFiles,
         graphicsNames,
-        {},
+        kAskedStringKeys,
         kLabDirectory,
         kLabSuffix,
     };

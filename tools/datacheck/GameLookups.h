@@ -9,6 +9,7 @@
 #include <string>
 
 #include "game/app/SoundNames.h"
+#include "game/ui/DialogChildren.h"
 
 // The graphics handlers start-up fills, each from its own script.
 enum class EGraphicsSet { kLoading, kInterface, kGame };
@@ -32,10 +33,10 @@ struct CGraphicsScriptLookup {
     EGraphicsSet set;
 };
 
-// A dialog script with the IDs of the children its dialog looks for.
+// A dialog script with the children its dialog looks for by ID, each of its window class.
 struct CDialogLookup {
     CLookedUpFile file;
-    std::span<const int> childIDs;
+    std::span<const CDialogChild> children;
 };
 
 // A graphics resource the game finds by name: its kind (EGfxKind) and, for a texture whose

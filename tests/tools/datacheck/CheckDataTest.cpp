@@ -137,9 +137,8 @@ TEST_F(CheckDataTest, LabsThatLoadWithTheScriptKeyPass) {
 // What the game creates when missing, and what the default data set does not ship yet, may
 // be absent: the check neither minds nor makes them.
 TEST_F(CheckDataTest, FilesNotRequiredMayBeAbsentAndStayAbsent) {
-    for (const char* file : {fixture::kConfigScript, fixture::kStringTable, fixture::kSmallRollerScript})
+    for (const char* file : {fixture::kConfigScript, fixture::kSmallRollerScript})
         std::filesystem::remove(m_root.File(file));
-    std::filesystem::remove(m_root.File(fixture::DialogScriptPath(fixture::kDialogNames[0])));
     const auto before = Contents(m_root);
     EXPECT_EQ(Check(m_root), 0);
     EXPECT_TRUE(m_problems.empty()) << testing::PrintToString(m_problems);
@@ -256,10 +255,38 @@ const BrokenRoot kBrokenRoots[] = {
      },
      true},
     {"a string key shadowing a scene node's name",
-     [](const GameRoot& root) { Append(root, fixture::kStringTable, "game\r\n{\r\nThe game\r\n}\r\n"); },
+     [](const GameRoot& root) { Append(root, fixture::kStringTable, "mo_gam\r\n{\r\nThe game\r\n}\r\n"); },
      [](const GameRoot&) {
          return std::string(fixture::kStringTable) +
-                " [game]: answers the key \"mo_game\" (a scene node's name) in its own entry's place";
+                " [mo_gam]: answers the key \"mo_game\" (a scene node's name) in its own entry's place";
+     },
+     true},
+    {"a dialog's name holding a shorter key",
+     [](const GameRoot& root) { Append(root, fixture::kStringTable, "ldone\r\n{\r\nDone\r\n}\r\n"); },
+     [](const GameRoot&) {
+         return std::string(fixture::kStringTable) +
+                " [ldone]: answers the key \"leveldone\" (scripts/gui/leveldone.vsc [Dialog]) in its own entry's place";
+     },
+     true},
+    {"a key the game asks, answered by a shorter one",
+     [](const GameRoot& root) { Append(root, fixture::kStringTable, "exit_q\r\n{\r\nExit?\r\n}\r\n"); },
+     [](const GameRoot&) {
+         return std::string(fixture::kStringTable) +
+                " [exit_q]: answers the key \"want_to_exit_q\" (a key the game asks) in its own entry's place";
+     },
+     true},
+    {"a child the dialog looks for, missing",
+     [](const GameRoot& root) {
+         Replace(root, fixture::DialogScriptPath("leveldone").c_str(), "ID = 5.000000", "ID = 15.000000");
+     },
+     [](const GameRoot&) { return std::string("scripts/gui/leveldone.vsc: no child of ID 5: the dialog looks for it"); },
+     true},
+    {"a child the dialog looks for, of another class",
+     [](const GameRoot& root) {
+         Replace(root, fixture::DialogScriptPath("memobox").c_str(), "Class = \"CMemo\"", "Class = \"CMemoField\"");
+     },
+     [](const GameRoot&) {
+         return std::string("scripts/gui/memobox.vsc: the child of ID 2 is a CMemoField, where the dialog needs a CMemo");
      },
      true},
     {"a dialog script with a block name used twice",

@@ -16,8 +16,9 @@
 
 namespace {
 
-const int kFixtureChildIDs[] = {fixture::kDialogChildID};
-const int kAbsentChildIDs[] = {fixture::kDialogChildID, fixture::kDialogChildID + 1};
+const CDialogChild kFixtureChildren[] = {{fixture::kDialogChildID, "CWnd"}};
+const CDialogChild kAbsentChildren[] = {{fixture::kDialogChildID, "CWnd"}, {fixture::kDialogChildID + 1, "CWnd"}};
+const CDialogChild kOtherClassChildren[] = {{fixture::kDialogChildID, "CButton"}};
 
 // Names the fixture holds, each of its kind and, where it is a texture, of its size.
 const CGraphicsNameLookup kFixtureGraphics[] = {
@@ -38,7 +39,7 @@ protected:
         for (const char* name : fixture::kDialogNames)
             m_dialogPaths.push_back(fixture::DialogScriptPath(name));
         m_lookups = GameLookups();
-        m_dialogs = Dialogs(kFixtureChildIDs, true);
+        m_dialogs = Dialogs(kFixtureChildren, true);
         m_lookups.dialogs = m_dialogs;
         m_lookups.graphicsNames = kFixtureGraphics;
         m_lookups.sounds = kFixtureSounds;
@@ -47,10 +48,10 @@ protected:
     }
 
     // The fixture's dialogs, each looking for these children.
-    std::vector<CDialogLookup> Dialogs(std::span<const int> childIDs, bool required) const {
+    std::vector<CDialogLookup> Dialogs(std::span<const CDialogChild> children, bool required) const {
         std::vector<CDialogLookup> dialogs;
         for (const std::string& path : m_dialogPaths)
-            dialogs.push_back({{path.c_str(), required}, childIDs});
+            dialogs.push_back({{path.c_str(), required}, children});
         return dialogs;
     }
 
@@ -83,8 +84,8 @@ const std::string kAbsentMusic[] = {"data/music/theme09.ogg"};
 const char* const kAbsentShaders[] = {"glow"};
 const char* const kAbsentTemplates[] = {"Gear"};
 const char* const kAbsentScenes[] = {"mo_professor"};
-// "saved" lies inside it, ahead of any entry of its own.
-const char* const kShadowedKeys[] = {"unsaved"};
+// "loaded" lies inside it, ahead of any entry of its own.
+const char* const kShadowedKeys[] = {"unloaded"};
 const CLookedUpFile kAbsentElementScripts[] = {{fixture::kElementScript, true}, {"scripts/elements/level.fsc", true}};
 
 const UnansweredRow kUnansweredRows[] = {
@@ -110,7 +111,7 @@ const UnansweredRow kUnansweredRows[] = {
     {"a scene node", [](CGameLookups* lookups) { lookups->sceneNodes = kAbsentScenes; },
      "scripts/elements/elements.fsc [mo_professor]: missing: the game looks this scene node up"},
     {"a string key a shorter one answers", [](CGameLookups* lookups) { lookups->stringKeys = kShadowedKeys; },
-     "scripts/strings/main.txt [saved]: answers the key \"unsaved\" (a key the game asks) in its own entry's "
+     "scripts/strings/main.txt [loaded]: answers the key \"unloaded\" (a key the game asks) in its own entry's "
      "place"},
     {"a required element script", [](CGameLookups* lookups) { lookups->elementScripts = kAbsentElementScripts; },
      "scripts/elements/level.fsc: missing"},
@@ -125,23 +126,33 @@ TEST_F(DataCheckTablesTest, EachUnansweredRowGivesOneLine) {
     }
 }
 
-TEST_F(DataCheckTablesTest, DialogChildrenLookedForByIDMustBeThere) {
-    const std::vector<CDialogLookup> dialogs = Dialogs(kAbsentChildIDs, true);
-    m_lookups.dialogs = dialogs;
-    std::vector<std::string> lines;
-    for (const CDialogLookup& dialog : dialogs)
-        lines.push_back(std::string(dialog.file.path) + ": no child of ID 2: the dialog looks for it");
-    EXPECT_EQ(CheckGameRoot(m_lookups), lines);
+TEST_F(DataCheckTablesTest, DialogChildrenLookedForByIDMustBeThereOfTheirClass) {
+    const struct {
+        std::span<const CDialogChild> children;
+        std::string fault;
+    } kCases[] = {
+        {kAbsentChildren, ": no child of ID 100: the dialog looks for it"},
+        {kOtherClassChildren, ": the child of ID 99 is a CWnd, where the dialog needs a CButton"},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.fault);
+        const std::vector<CDialogLookup> dialogs = Dialogs(c.children, true);
+        m_lookups.dialogs = dialogs;
+        std::vector<std::string> lines;
+        for (const CDialogLookup& dialog : dialogs)
+            lines.push_back(std::string(dialog.file.path) + c.fault);
+        EXPECT_EQ(CheckGameRoot(m_lookups), lines);
+    }
 }
 
 // Absent, a file not required is no problem; required, it is one.
 TEST_F(DataCheckTablesTest, AbsentDialogScriptIsAProblemOnlyWhenRequired) {
     const std::string removed = fixture::DialogScriptPath(fixture::kDialogNames[0]);
     std::filesystem::remove(m_root.File(removed));
-    std::vector<CDialogLookup> dialogs = Dialogs(kFixtureChildIDs, false);
+    std::vector<CDialogLookup> dialogs = Dialogs(kFixtureChildren, false);
     m_lookups.dialogs = dialogs;
     EXPECT_EQ(CheckGameRoot(m_lookups), std::vector<std::string>());
-    dialogs = Dialogs(kFixtureChildIDs, true);
+    dialogs = Dialogs(kFixtureChildren, true);
     m_lookups.dialogs = dialogs;
     EXPECT_EQ(CheckGameRoot(m_lookups), std::vector<std::string>{removed + ": missing"});
 }
