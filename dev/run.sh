@@ -5,4 +5,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 dev/install-deps.sh
 dev/build.sh build --target brenlow --target gameroot -DCMAKE_BUILD_TYPE=RelWithDebInfo
-exec build/game/app/brenlow build/gameroot
+# The program runs in its game root, the working directory.
+cd build/gameroot && exec ../game/app/brenlow

@@ -53,6 +53,12 @@ public:
     // The step time of a lost device's last frame must not be handed on once it is back.
     void OnDeviceLost() override;
     void OnDeviceReset() override;
+    // The frame's update: music kept alive, input to the interface, the device and window
+    // watched, the Pause key, the scene in fixed steps of 0.01 s, the controller, the frame
+    // rate; 0 when the interface asks to quit.
+    int Update(double dt) override;
+    // One fixed step of the scene (0 while paused or while the window is disabled); 1.
+    int FixedStep(double step);
     // The CD's end-of-track notification: code 1 plays the next track (random order by
     // "MusicCDOrder"); the device is not looked at.
     virtual void OnCDNotify(WPARAM code, LPARAM device);
@@ -147,6 +153,12 @@ public:
 
     int32_t m_bPaused = 0;
     int32_t m_bWindowEnabled = 0;
+    // Frame time in seconds that no fixed step has consumed yet.
+    double m_fStepAccumulator = 0.0;
+    // Frames since the last frame-rate measurement.
+    uint32_t m_nRateFrames = 0;
+    // Timer time in seconds of the last frame-rate measurement.
+    float m_fRateTime = 0.0f;
     // No demo screen is ever shown; the controller reads the word.
     int32_t m_bDemoScreen = 0;
     // Set once the bonus bird has appeared in this run.

@@ -1,37 +1,45 @@
-// The program entry: runs the engine's application frame inside the game root (the folder
-// given as the first argument, else the current one). The game itself is not built yet; the
-// frame runs a demonstration that opens the window on the system scripts and clears it.
-#include <cstdio>
-#include <unistd.h>
+// The program's entry: the game runs in its game root, the working directory, which holds
+// scripts/ and data/; every path the game reads and writes is relative to it. The arguments,
+// joined by single spaces, are handed on as the command line, which nothing interprets.
+#include <sys/stat.h>
 
-#include "game/app/DemoGame.h"
+#include <cstdio>
+#include <string>
+
+#include "game/app/Game.h"
 #include "game/app/GameClasses.h"
 #include "game/app/ProgramIcon.h"
+#include "game/app/WinMain.h"
 #include "winapi/window/WinLayer.h"
 #include "winapi/window/WinWindow.h"
 
+namespace {
+
+bool InGameRoot() {
+    struct stat info {};
+    return stat("scripts", &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    if (argc > 1 && chdir(argv[1]) != 0) {
-        fprintf(stderr, "brenlow: cannot enter the game root %s\n", argv[1]);
+    if (!InGameRoot()) {
+        fprintf(stderr,
+                "brenlow: start brenlow from its game root, the folder holding scripts/ and data/ "
+                "(build/gameroot after a build)\n");
         return 1;
     }
-    // Without a display the program would run on a surface nobody sees.
+    // Without a display the game would run on a surface nobody sees.
     if (!winapi::HasDisplay()) {
         fprintf(stderr, "brenlow: no display\n");
         return 1;
     }
     RegisterGameClasses();
     RegisterProgramIcon();
-
-    printf("brenlow: the game itself is not built yet; this runs the engine's frame on the system\n"
-           "scripts in scripts/config/ and clears the window. Close it or press Escape.\n");
-    int result = 0;
-    {
-        CDemoGame game;
-        result = game.Run(GetModuleHandleA(nullptr), nullptr, argc > 2 ? argv[2] : "");
-        if (!result)
-            fprintf(stderr, "brenlow: the frame stopped with a failure; see the log file in the game root\n");
-    }
+    std::string commandLine;
+    for (int i = 1; i < argc; ++i)
+        commandLine += (i > 1 ? " " : "") + std::string(argv[i]);
+    const int result = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), 1);
     winapi::ShutdownPlatform();
-    return result ? 0 : 1;
+    return result == 1 && !g_bStartUpFailed ? 0 : 1;
 }

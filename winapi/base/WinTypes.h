@@ -20,6 +20,7 @@ typedef intptr_t LPARAM;
 typedef intptr_t LRESULT;
 typedef uint16_t ATOM;
 typedef const char* LPCSTR;
+typedef char* LPSTR;
 
 #ifndef TRUE
 #define TRUE 1
@@ -27,6 +28,8 @@ typedef const char* LPCSTR;
 #ifndef FALSE
 #define FALSE 0
 #endif
+// The calling convention of the platform's entry points; one convention here.
+#define WINAPI
 
 // Handles are opaque: distinct pointer types that never point at anything the engine reads.
 #define BRENLOW_DECLARE_HANDLE(name) \

@@ -31,6 +31,7 @@ struct LayerState {
     uintptr_t nextHandle = 1;
     HWND focus = nullptr;
     int forcedActive = -1;
+    int forcedEnabled = -1;
     bool videoStarted = false;
     std::map<int, IconRecord> icons;
     HCURSOR cursor = nullptr;
@@ -266,7 +267,10 @@ BOOL IsWindow(HWND window) {
 }
 
 BOOL IsWindowEnabled(HWND window) {
-    return FindLiveWindow(window) ? TRUE : FALSE;
+    if (!FindLiveWindow(window))
+        return FALSE;
+    const int forced = State().forcedEnabled;
+    return forced < 0 || forced ? TRUE : FALSE;
 }
 
 BOOL ShowWindow(HWND window, int command) {
@@ -559,6 +563,10 @@ void ShutdownPlatform() {
 
 void ForceActiveWindow(int mode) {
     State().forcedActive = mode < 0 ? -1 : (mode ? 1 : 0);
+}
+
+void ForceWindowEnabled(int state) {
+    State().forcedEnabled = state < 0 ? -1 : (state ? 1 : 0);
 }
 
 void SetSwapMouseButtons(int swapped) {

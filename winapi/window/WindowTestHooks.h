@@ -9,6 +9,9 @@ namespace winapi {
 // The active window follows the focus (-1), or is forced to none (0) or to the most
 // recently created live window (1).
 void ForceActiveWindow(int mode);
+// Every live window answers IsWindowEnabled as it is (-1), disabled (0) or enabled (1); a
+// handle that is no live window answers 0 whatever the switch.
+void ForceWindowEnabled(int state);
 // What the system reports for its mouse-button swap setting.
 void SetSwapMouseButtons(int swapped);
 

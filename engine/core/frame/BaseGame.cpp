@@ -291,6 +291,11 @@ int CBaseGame::Update(double dt) {
 
     const int state = m_pRenderDevice->CheckDevice();
     m_pSoundDevice->Update();
+    TrackDeviceState(state);
+    return 1;
+}
+
+void CBaseGame::TrackDeviceState(int state) {
     if (state == 0 && m_bDeviceAvailable) {
         OnDeviceLost();
         m_bDeviceAvailable = 0;
@@ -301,7 +306,6 @@ int CBaseGame::Update(double dt) {
         if (state == -1)
             OnDeviceReset();
     }
-    return 1;
 }
 
 void CBaseGame::Quit(int /*code*/) {

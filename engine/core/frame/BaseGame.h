@@ -84,6 +84,9 @@ public:
     static double FpsLastTime;       // timer reading of that update
 
 protected:
+    // What the render device's check answered (1 usable, 0 lost, -1 just reset or failing):
+    // the loss, the restoring and the reset each reported once, by the device-available flag.
+    void TrackDeviceState(int state);
     // The main loop: a frame whenever no window message waits, until the window closes.
     void RunFrames();
     // A script number truncated to an int; NaN or out of range gives the default.

@@ -27,6 +27,7 @@ void GameTest::TearDown() {
     winapi::d3d::UseDefaultAdapterModes();
     winapi::SetCdTracks(0);
     winapi::ForceActiveWindow(-1);
+    winapi::ForceWindowEnabled(-1);
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     }

@@ -16,11 +16,13 @@ if(DEFINED HEIGHT)
   file(WRITE "${script}" "${text}")
 endif()
 
-set(command "${PROGRAM}" "${WORK}")
+# The program runs in its game root, the working directory.
+set(command "${PROGRAM}")
 if(NO_DISPLAY)
   set(command ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY --unset=SDL_VIDEODRIVER ${command})
 endif()
-execute_process(COMMAND ${command} RESULT_VARIABLE result ERROR_VARIABLE errors OUTPUT_QUIET TIMEOUT 60)
+execute_process(COMMAND ${command} WORKING_DIRECTORY "${WORK}" RESULT_VARIABLE result ERROR_VARIABLE errors
+                OUTPUT_QUIET TIMEOUT 60)
 message(STATUS "exit: ${result}\nstderr:\n${errors}")
 if(NOT "${result}" STREQUAL "${EXIT_CODE}")
   message(FATAL_ERROR "the program ended with ${result}, not ${EXIT_CODE}")
