@@ -15,8 +15,13 @@
 #include "game/app/WorldContent.h"
 #include "game/flow/ConnectorKinds.h"
 #include "game/flow/ControllerFiles.h"
+#include "game/ui/MessageList.h"
 
 namespace {
+
+// The message list: how many messages it shows at once, and for how long each.
+constexpr int kMessageCount = 10;
+constexpr float kMessageSeconds = 5.0f;
 
 // The player header's fields: the name, then the program and the lab format versions, then a
 // word.
@@ -50,6 +55,7 @@ RODAGame::RODAGame(CGame* game) : m_pGame(game) {
 
 RODAGame::~RODAGame() {
     delete m_pLab;
+    delete m_pMessageList;
     delete m_pMusicStream;
     delete m_pVoiceStream;
     for (CFlipCounter*& counter : m_pCounters) {
@@ -135,8 +141,17 @@ void RODAGame::PlaceScene() {
         tree->m_pOList->SetMatrixChangedAll(1);
 }
 
-// The message list and the effect spawners come with the controller's set-up.
-void RODAGame::InitEffects() {}
+// The effect spawners come with the controller's set-up.
+void RODAGame::InitEffects() {
+    CreateMessageList();
+}
+
+void RODAGame::CreateMessageList() {
+    if (m_pMessageList)
+        return;
+    const double* clock = m_pGame ? &m_pGame->m_fTotalStepTime : nullptr;
+    m_pMessageList = new CMessageList(kMessageCount, kMessageSeconds, clock);
+}
 
 void RODAGame::StartScreen() {
     m_bStartScreen = 1;
