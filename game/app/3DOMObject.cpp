@@ -67,6 +67,7 @@ void M3DOMObject::Reset(M3DOMObject* parent) {
     m_nTagSnap = 0;
     m_nLink = 0;
     m_nConnectedTo = -1;
+    m_pTarget = nullptr;
     m_nFixed = 0;
     m_bHold = 0;
     m_nUnlocked = 0;

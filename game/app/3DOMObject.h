@@ -142,7 +142,11 @@ public:
     uint8_t m_nGoal = 0;  // 0 none, 1 to reach, 2 failure if reached
     int32_t m_nTagSnap = 0;
     uint32_t m_nLink = 0;
-    int32_t m_nConnectedTo = -1;
+    int32_t m_nConnectedTo = -1;  // the target's index in its level's element list, -1 for none
+    // The element this one has to reach: another element of the same level, none when it has
+    // no target. The script carries it as m_nConnectedTo; Clone leaves it out, since it names
+    // a node of the original's level.
+    M3DOMObject* m_pTarget = nullptr;
     int32_t m_nFixed = 0;
     int32_t m_bHold = 0;  // the transform pass skips the subtree
     int32_t m_nUnlocked = 0;
