@@ -7,7 +7,9 @@
 //   driver have started before, so it shows the frame's own part of the cold start;
 // - one empty frame: what the frame costs every frame before the game draws anything;
 // - the game's run to its first presented frame on the tests' fixture game root: the engine,
-//   the game's start-up (settings, graphics, sound, interface, controller) and one frame.
+//   the game's start-up (settings, graphics, sound, interface, controller) and one frame;
+// - one idle frame of the game on that root, with "Shadows" off and on: its update, its
+//   drawing (the scene's passes, the shadows, the interface, the pointer) and the present.
 #include <benchmark/benchmark.h>
 
 #include <cerrno>
@@ -225,6 +227,32 @@ BENCHMARK(BM_GameRunToFirstPresent)
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
     ->Iterations(5);
+
+// One frame of the started game with nothing moving: the start screen's scene of the fixture
+// game root, the game-drawn pointer. Argument 1 turns "Shadows" on: the shadow volumes and the
+// darkening over the whole screen.
+void BM_GameIdleFrame(benchmark::State& state) {
+    RegisterGameClasses();
+    ResetFrameState();
+    GameRoot root;
+    std::string error;
+    if (!WriteFixtureGameRoot(root, &error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    CGame game;
+    if (!game.CBaseGame::Init() || !game.Init()) {
+        state.SkipWithError("the game did not start (is there a display?)");
+        return;
+    }
+    game.m_nShadows = static_cast<int32_t>(state.range(0));
+    game.m_nSoftwareCursor = 1;
+    for (auto _ : state) {
+        game.m_pViewport->ProcessMessages();
+        benchmark::DoNotOptimize(game.Frame());
+    }
+}
+BENCHMARK(BM_GameIdleFrame)->ArgName("shadows")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 }  // namespace
 

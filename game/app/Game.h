@@ -57,6 +57,11 @@ public:
     // watched, the Pause key, the scene in fixed steps of 0.01 s, the controller, the frame
     // rate; 0 when the interface asks to quit.
     int Update(double dt) override;
+    // The frame's drawing: the scene's passes and the controller's, the shadows darkened when
+    // "Shadows" is set and the depth buffer has a stencil, the interface, "Pause" while paused
+    // or while the window is disabled off the start screen, and the pointer when the game draws
+    // it; 1. A missing menu font or pointer texture leaves out only what it would draw.
+    int Render() override;
     // One fixed step of the scene (0 while paused or while the window is disabled); 1.
     int FixedStep(double step);
     // The CD's end-of-track notification: code 1 plays the next track (random order by
@@ -178,6 +183,18 @@ public:
     float m_fSmallGearAngle = 0.0f;
 
 private:
+    // Whether the render device's depth buffer has a stencil, which the shadows need.
+    bool HasStencil() const;
+    // The scene's part of the frame: the object list's passes and the controller's, with the
+    // shadows between them.
+    void DrawWorld();
+    // Half-transparent black over the screen wherever the shadow pass left a stencil count.
+    void DarkenShadows();
+    // The word "Pause" in the menu font, centred on the reference width.
+    void DrawPauseText();
+    // The pointer texture on a square at the pointer position.
+    void DrawPointer();
+
     // The steps of Init and Shutdown.
     int ReadSettings();
     int ReadTextSettings();
