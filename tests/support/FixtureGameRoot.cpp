@@ -16,6 +16,7 @@
 #include "game/app/SoundNames.h"
 #include "game/app/ScriptFile.h"
 #include "game/flow/ControllerFiles.h"
+#include "game/flow/SceneNames.h"
 #include "game/ui/DialogChildren.h"
 #include "tests/support/GameRoot.h"
 #include "tests/support/SoundFiles.h"
@@ -377,9 +378,26 @@ bool WriteDialogs(const GameRoot& root, std::string* error) {
 }
 
 // The element scripts' and the string table's lines end in CR LF, as the game's own do.
-// A node of an element script placed relative to its parent, with nothing in it.
+std::string Tabs(int depth) {
+    return std::string(static_cast<size_t>(depth), '\t');
+}
+
+// A node of an element script at the depth, around its lines (already indented one deeper).
+std::string Node(const char* name, int depth, const std::string& lines) {
+    return Tabs(depth) + name + "\r\n" + Tabs(depth) + "{\r\n" + lines + Tabs(depth) + "}\r\n";
+}
+
+// A node placed relative to its parent, with nothing in it.
 std::string EmptyNode(const char* name, const char* position) {
-    return std::string("\t") + name + "\r\n\t{\r\n\t\tPOSREL " + position + "\r\n\t}\r\n";
+    return Node(name, 1, "\t\tPOSREL " + std::string(position) + "\r\n");
+}
+
+// Empty nodes, one for each name.
+std::string Nodes(std::span<const char* const> names, int depth) {
+    std::string text;
+    for (const char* name : names)
+        text += Node(name, depth, "");
+    return text;
 }
 
 // A scene's node holding one object of the game model under the fixture's shader, then the
@@ -390,17 +408,63 @@ std::string SceneNode(const char* name, const char* object, const std::string& c
            "}\r\n";
 }
 
-std::string ElementScriptText() {
+// Every template the game clones, empty but for the hammer's head inside the hammer.
+std::string Templates() {
+    std::string text = Node(kHammerTemplate, 1, Node(kHammerHeadTemplate, 2, ""));
+    const char* const others[] = {kPowerPlugTemplate, kBeltDummyTemplate, kPowerPlugDummyTemplate, kRopeDummyTemplate,
+                                  kFuzeDummyTemplate};
+    text += Nodes(others, 1) + Nodes(kBackgroundTemplates, 1);
+    return Node("TEMPLATES", 0, text);
+}
+
+bool IsCounterNode(const char* name) {
+    for (const CounterSpec& spec : kCounterSpecs) {
+        if (std::string(spec.parent) == name)
+            return true;
+    }
+    return false;
+}
+
+// The start screen: the high score, the clipboard with the menu sheets on the main menu, and
+// the desk's props.
+std::string MenuSceneChildren() {
+    return EmptyNode(fixture::kHighScoreNode, "-1, 1, 0") +
+           Node(kStartMenuNode, 1, Node(kClipboardNode, 2, Nodes(kMenuSheets, 3))) + Nodes(kDeskProps, 1);
+}
+
+// The game's board: the score displays, the set-up's other nodes, the experiment's nodes with
+// the level bar's objects (model-less, so that they draw nothing), the pointer's marks, the
+// camera's target, the switch and the buttons.
+std::string GameSceneChildren() {
     const char* const positions[] = {"-3, 2, 0", "-3, 1.5, 0", "2, 2, 0", "2, 1.5, 0"};
     static_assert(std::size(positions) == std::size(fixture::kGameCounterNodes), "a place for every node");
-    std::string gameCounters;
+    std::string text;
     for (size_t i = 0; i < std::size(positions); ++i)
-        gameCounters += EmptyNode(fixture::kGameCounterNodes[i], positions[i]);
+        text += EmptyNode(fixture::kGameCounterNodes[i], positions[i]);
+    for (const char* name : kSetUpSceneNodes) {
+        const bool scene = name == std::string(fixture::kGameScene) || name == std::string(fixture::kMenuScene);
+        if (!scene && !IsCounterNode(name))
+            text += Node(name, 1, "");
+    }
+    std::string boardObjects;
+    for (const char* name : kSceneObjects)
+        boardObjects += "\t\t3DO " + std::string(name) + "\r\n\t\t{\r\n\t\t\tSHADER " + fixture::kShaderName +
+                        "\r\n\t\t}\r\n";
+    const char* const levelNodes[] = {kBackgroundNode, kLevelElementsNode};
+    const char* const pointerNodes[] = {kCursorNode, kSelectionNode, kCameraTargetNode, kSmallNumberNode,
+                                        kStartStopSwitch, kOptionsButton};
+    return text + Node(kLevelNode, 1, Nodes(levelNodes, 2)) + Node(kLevelBarNode, 1, boardObjects) +
+           Nodes(pointerNodes, 1) + Node(kEditorButtonsNode, 1, Nodes(kEditorButtons, 2)) +
+           Node(kGameButtonsNode, 1, Nodes(kGameButtons, 2)) + Nodes(kContextButtons, 1);
+}
+
+std::string ElementScriptText() {
     return std::string(CScriptFile::kPlainMarker) +
-           "\r\n// The fixture's scenes: the start screen's desk with the high score, and the game's board\r\n"
-           "// with the other score displays.\r\n" +
-           SceneNode(fixture::kMenuScene, "desk", EmptyNode(fixture::kHighScoreNode, "-1, 1, 0")) +
-           SceneNode(fixture::kGameScene, "board", gameCounters);
+           "\r\n// The fixture's scenes: the templates the game clones, the start screen's desk with the\r\n"
+           "// high score, and the game's board with the other score displays; every node and object\r\n"
+           "// the game looks up once.\r\n" +
+           Templates() + SceneNode(fixture::kMenuScene, "desk", MenuSceneChildren()) +
+           SceneNode(fixture::kGameScene, "board", GameSceneChildren());
 }
 
 // One roller: the upper and the lower half and the flap, folded away until it turns.

@@ -3,9 +3,10 @@
 // interface and game graphics scripts with textures from the texture generator under every
 // name the game looks up, the menu font from the font converter and a model from the model
 // writer, a shader script, a sound script with a tone made by sox under every effect name, the
-// music themes from the sound synthesiser, the two settings scripts, the ten dialog scripts, the element scripts of the start screen with the score displays'
-// rollers, and a string table. The names and paths are constants, so that a test can break
-// one file and see one start-up step fail.
+// music themes from the sound synthesiser, the two settings scripts, the ten dialog scripts,
+// the element scripts of the scenes with the score displays' rollers, and a string table. The
+// names and paths are constants, so that a test can break one file and see one start-up step
+// fail.
 #pragma once
 
 #include <string>
@@ -98,9 +99,10 @@ inline constexpr const char* kDialogNames[] = {
 inline constexpr int kDialogChildID = 99;
 std::string DialogScriptPath(const char* name);
 
-// The element scripts, plain object-model scripts with the marker line: the start screen's
-// scene and the game's, each with an object of the game model, and the nodes of the five score
-// displays, which hold nothing until the displays read their rollers into them.
+// The element scripts, plain object-model scripts with the marker line: the templates the game
+// clones, the start screen's scene and the game's, each with an object of the game model, every
+// node and object the game looks up by name (SceneNames.h) once, and the nodes of the five
+// score displays, which hold nothing until the displays read their rollers into them.
 inline constexpr const char* kElementScript = ::kElementScriptPath;
 inline constexpr const char* kGameScene = ::kGameSceneName;
 inline constexpr const char* kMenuScene = ::kMenuSceneName;

@@ -1,6 +1,7 @@
 // The element scripts, read into one world as start-up reads them: each loads with the script
 // key, keeps the line-end rule, draws no scripter error and no quit request, and names only
-// models and shaders the game holds; then the scene nodes and templates the game finds.
+// models and shaders the game holds; then the scene nodes and objects and the templates the
+// game finds, and the nodes the game fills itself left empty.
 #include <algorithm>
 #include <cstring>
 #include <set>
@@ -10,6 +11,8 @@
 #include "game/app/3DOMObject.h"
 #include "game/app/3DOMScripter.h"
 #include "game/app/3DOMTree.h"
+#include "game/app/3DObject.h"
+#include "game/app/3DObjectList.h"
 #include "game/app/ScriptKey.h"
 #include "game/flow/ConnectorKinds.h"
 #include "tools/datacheck/DataCheck_local.h"
@@ -29,6 +32,14 @@ int CountNamed(const M3DOMObject* mo, const char* name) {
     int count = 0;
     for (const CPointerList::Node* node = mo->m_pList->m_pHead; node; node = node->m_pNext)
         count += (strcmp(ChildOf(node)->m_szName, name) == 0 ? 1 : 0) + CountNamed(ChildOf(node), name);
+    return count;
+}
+
+// The objects of that name in the tree.
+int CountNamedOs(const M3DOMTree* tree, const char* name) {
+    int count = 0;
+    for (const CPointerList::Node* node = tree->m_pOList->m_pList->m_pHead; node; node = node->m_pNext)
+        count += strcmp(static_cast<const C3DObject*>(node->m_data)->m_szName, name) == 0 ? 1 : 0;
     return count;
 }
 
@@ -72,7 +83,10 @@ void CRootCheck::CheckElementScripts() {
         m_bSceneLoaded = m_bSceneLoaded || script.path == scene;
     }
     CheckSceneNodes();
+    CheckSceneObjects();
+    CheckEmptyNodes();
     CheckTemplates();
+    CheckNestedTemplates();
     AskNodeNames();
 }
 
@@ -107,14 +121,36 @@ void CRootCheck::CheckWords(const std::string& path, const char* text, const cha
 void CRootCheck::CheckSceneNodes() {
     if (!m_bSceneLoaded)
         return;
+    for (const char* name : m_lookups.sceneNodes)
+        ReportOccurrences(name, CountNamed(m_pWorld->m_pInstanceTree->m_pRoot, name), "scene node");
+}
+
+void CRootCheck::CheckSceneObjects() {
+    if (!m_bSceneLoaded)
+        return;
+    for (const char* name : m_lookups.sceneObjects)
+        ReportOccurrences(name, CountNamedOs(m_pWorld->m_pInstanceTree, name), "scene object");
+}
+
+// The game finds the first of a name: it must be there, and alone.
+void CRootCheck::ReportOccurrences(const char* name, int count, const char* what) {
     const char* scene = m_lookups.elementScripts.front().path;
-    for (const char* name : m_lookups.sceneNodes) {
-        const int count = CountNamed(m_pWorld->m_pInstanceTree->m_pRoot, name);
-        if (count == 0)
-            m_problems.Add({scene, 0, name}, "missing: the game looks this scene node up");
-        else if (count > 1)
-            m_problems.Add({scene, 0, name},
-                           "occurs " + std::to_string(count) + " times in the scene: the game finds only the first");
+    if (count == 0)
+        m_problems.Add({scene, 0, name}, std::string("missing: the game looks this ") + what + " up");
+    else if (count > 1)
+        m_problems.Add({scene, 0, name},
+                       "occurs " + std::to_string(count) + " times in the scene: the game finds only the first");
+}
+
+// A node missing is said by the scene nodes' rows; here only what the game finds.
+void CRootCheck::CheckEmptyNodes() {
+    if (!m_bSceneLoaded)
+        return;
+    for (const CEmptyNodeLookup& node : m_lookups.emptyNodes) {
+        const M3DOMObject* mo = m_pWorld->m_pInstanceTree->FindByName(node.name);
+        if (mo && mo->m_pList->m_nCount > 0)
+            m_problems.Add({m_lookups.elementScripts.front().path, 0, node.name},
+                           std::string("has children: ") + node.why);
     }
 }
 
@@ -125,6 +161,25 @@ void CRootCheck::CheckTemplates() {
         if (!m_pWorld->m_pTemplateTree->FindByName(name))
             m_problems.Add({m_lookups.elementScripts.front().path, 0, name},
                            "missing from the templates: the game clones this name");
+    }
+}
+
+// Where either template is missing the templates' rows say so.
+void CRootCheck::CheckNestedTemplates() {
+    if (!m_bSceneLoaded)
+        return;
+    const M3DOMTree* templates = m_pWorld->m_pTemplateTree;
+    for (const CNestedTemplate& nested : m_lookups.nestedTemplates) {
+        const M3DOMObject* parent = templates->FindByName(nested.parent);
+        if (!parent || !templates->FindByName(nested.child))
+            continue;
+        bool child = false;
+        for (const CPointerList::Node* node = parent->m_pList->m_pHead; node; node = node->m_pNext)
+            child = child || strcmp(ChildOf(node)->m_szName, nested.child) == 0;
+        if (!child)
+            m_problems.Add({m_lookups.elementScripts.front().path, 0, nested.child},
+                           std::string("not a child of the template ") + nested.parent +
+                               ": the game finds it only there");
     }
 }
 

@@ -80,7 +80,12 @@ private:
     // Every MODEL and SHADER word of a loaded text names a model or a shader.
     void CheckWords(const std::string& path, const char* text, const char* end);
     void CheckSceneNodes();
+    void CheckSceneObjects();
+    void ReportOccurrences(const char* name, int count, const char* what);
+    // The nodes the game fills itself hold no children of the scene's.
+    void CheckEmptyNodes();
     void CheckTemplates();
+    void CheckNestedTemplates();
     void AskNodeNames();
 
     // DataCheck_dialogs.cpp

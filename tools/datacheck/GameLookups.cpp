@@ -13,6 +13,7 @@
 #include "game/app/GraphicsNames.h"
 #include "game/app/SoundNames.h"
 #include "game/flow/ControllerFiles.h"
+#include "game/flow/SceneNames.h"
 #include "game/flow/StringKeys.h"
 
 namespace {
@@ -87,8 +88,43 @@ std::vector<std::string> MusicFiles() {
     return files;
 }
 
-// The game's board and the start screen's desk.
-const char* const kSceneNodes[] = {kGameSceneName, kMenuSceneName};
+// Every node the game looks up or dispatches to by name: the set-up's, the experiment's, the
+// buttons' and the start screen's.
+std::vector<const char*> SceneNodes() {
+    std::vector<const char*> names;
+    const auto add = [&](std::span<const char* const> list) { names.insert(names.end(), list.begin(), list.end()); };
+    add(kSetUpSceneNodes);
+    const char* const single[] = {kLevelNode,       kBackgroundNode,  kLevelElementsNode, kLevelBarNode,
+                                  kCursorNode,      kSelectionNode,   kCameraTargetNode,  kSmallNumberNode,
+                                  kStartStopSwitch, kGameButtonsNode, kEditorButtonsNode, kOptionsButton,
+                                  kStartMenuNode,   kClipboardNode};
+    add(single);
+    add(kEditorButtons);
+    add(kGameButtons);
+    add(kContextButtons);
+    add(kMenuSheets);
+    add(kDeskProps);
+    return names;
+}
+
+std::vector<const char*> Templates() {
+    std::vector<const char*> names = {kPowerPlugTemplate, kHammerTemplate,         kHammerHeadTemplate,
+                                      kBeltDummyTemplate, kPowerPlugDummyTemplate, kRopeDummyTemplate,
+                                      kFuzeDummyTemplate};
+    names.insert(names.end(), std::begin(kBackgroundTemplates), std::end(kBackgroundTemplates));
+    return names;
+}
+
+// The hammer is cloned with its head, which the game then finds under it.
+const CNestedTemplate kNestedTemplates[] = {{kHammerTemplate, kHammerHeadTemplate}};
+
+// The score displays read their digit rollers into their nodes and count on being alone there.
+std::vector<CEmptyNodeLookup> CounterParents() {
+    std::vector<CEmptyNodeLookup> nodes;
+    for (const CounterSpec& spec : kCounterSpecs)
+        nodes.push_back({spec.parent, "the score display hangs its own rollers here"});
+    return nodes;
+}
 
 
 }  // namespace
@@ -96,6 +132,9 @@ const char* const kSceneNodes[] = {kGameSceneName, kMenuSceneName};
 const CGameLookups& GameLookups() {
     static const std::vector<CGraphicsNameLookup> graphicsNames = GraphicsNames();
     static const std::vector<std::string> musicFiles = MusicFiles();
+    static const std::vector<const char*> sceneNodes = SceneNodes();
+    static const std::vector<const char*> templates = Templates();
+    static const std::vector<CEmptyNodeLookup> counterParents = CounterParents();
     static const CGameLookups lookups = {
         kValueScripts,
         kGraphicsScripts,
@@ -105,9 +144,11 @@ const CGameLookups& GameLookups() {
         kElementScripts,
         kDialogs,
         kWindowClasses,
-        kSceneNodes,
-        // Templates: none until the scene data ships.
-        {},
+        sceneNodes,
+        kSceneObjects,
+        counterParents,
+        templates,
+        kNestedTemplates,
         kLookedUpShaders,
         kEffectSounds,
         musicFiles,

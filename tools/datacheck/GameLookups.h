@@ -1,7 +1,8 @@
 // What the game looks up in a game root, as tables the data check walks: the files start-up
-// reads, the scene nodes, templates, shaders, sounds, graphics names with their texture sizes,
-// string keys, and the dialog scripts with the child IDs their dialogs look for. The game's
-// own tables live in GameLookups.cpp; each data work order adds the rows of what it ships.
+// reads, the scene nodes and objects, templates, shaders, sounds, graphics names with their
+// texture sizes, string keys, and the dialog scripts with the child IDs their dialogs look
+// for. The game's own tables live in GameLookups.cpp; each data work order adds the rows of
+// what it ships.
 #pragma once
 
 #include <cstdint>
@@ -49,6 +50,19 @@ struct CGraphicsNameLookup {
     uint32_t height;
 };
 
+// A template the game finds among the children of another template.
+struct CNestedTemplate {
+    const char* parent;
+    const char* child;
+};
+
+// A scene node the game hangs nodes of its own under, so that the scene must leave it without
+// children; why says what the game hangs there.
+struct CEmptyNodeLookup {
+    const char* name;
+    const char* why;
+};
+
 struct CGameLookups {
     std::span<const CValueScriptLookup> valueScripts;
     std::span<const CGraphicsScriptLookup> graphicsScripts;
@@ -62,7 +76,12 @@ struct CGameLookups {
     std::span<const char* const> windowClasses;
     // Names found in the instance tree; each must occur exactly once.
     std::span<const char* const> sceneNodes;
+    // Names of objects of the instance tree's nodes; each must occur exactly once.
+    std::span<const char* const> sceneObjects;
+    std::span<const CEmptyNodeLookup> emptyNodes;
     std::span<const char* const> templates;
+    // Both names of each are rows of templates too, which say when one is missing.
+    std::span<const CNestedTemplate> nestedTemplates;
     std::span<const char* const> shaders;
     // Effects of the sound script, each a 2D sound that loops or not as the game plays it.
     std::span<const CLookedUpSound> sounds;

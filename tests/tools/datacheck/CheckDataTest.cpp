@@ -16,6 +16,7 @@
 #include "game/app/ScriptFile.h"
 #include "game/app/ScriptKey.h"
 #include "game/app/WorldContent.h"
+#include "game/flow/SceneNames.h"
 #include "tests/support/FixtureGameRoot.h"
 #include "tests/support/GameRoot.h"
 #include "tests/support/TempDir.h"
@@ -330,6 +331,56 @@ const BrokenRoot kBrokenRoots[] = {
      [](const GameRoot&) {
          return std::string(fixture::kElementScript) +
                 " [mo_menu]: occurs 2 times in the scene: the game finds only the first";
+     },
+     true},
+    {"a scene object missing",
+     [](const GameRoot& root) {
+         Replace(root, fixture::kElementScript, std::string("3DO ") + kSceneObjects[0], "3DO to_other_board");
+     },
+     [](const GameRoot&) {
+         return std::string(fixture::kElementScript) + " [" + kSceneObjects[0] +
+                "]: missing: the game looks this scene object up";
+     },
+     true},
+    {"a scene object twice",
+     [](const GameRoot& root) {
+         Append(root, fixture::kElementScript, std::string("mo_spare\r\n{\r\n\t3DO ") + kSceneObjects[0] + "\r\n}\r\n");
+     },
+     [](const GameRoot&) {
+         return std::string(fixture::kElementScript) + " [" + kSceneObjects[0] +
+                "]: occurs 2 times in the scene: the game finds only the first";
+     },
+     true},
+    {"a score display's node with a child",
+     [](const GameRoot& root) {
+         const std::string node = std::string("\t") + kCounterSpecs[3].parent + "\r\n\t{\r\n";
+         Replace(root, fixture::kElementScript, node, node + "\t\tmo_digit\r\n\t\t{\r\n\t\t}\r\n");
+     },
+     [](const GameRoot&) {
+         return std::string(fixture::kElementScript) + " [" + kCounterSpecs[3].parent +
+                "]: has children: the score display hangs its own rollers here";
+     },
+     true},
+    {"a template missing",
+     [](const GameRoot& root) {
+         Replace(root, fixture::kElementScript, std::string("\t") + kRopeDummyTemplate + "\r\n",
+                 "\ttmo_cord_dummy\r\n");
+     },
+     [](const GameRoot&) {
+         return std::string(fixture::kElementScript) + " [" + kRopeDummyTemplate +
+                "]: missing from the templates: the game clones this name";
+     },
+     true},
+    {"the hammer's head outside the hammer",
+     [](const GameRoot& root) {
+         const std::string head = std::string(kHammerHeadTemplate) + "\r\n";
+         const std::string hammer = std::string("\t") + kHammerTemplate + "\r\n\t{\r\n";
+         Replace(root, fixture::kElementScript, hammer + "\t\t" + head + "\t\t{\r\n\t\t}\r\n",
+                 hammer + "\t}\r\n\t" + head + "\t{\r\n");
+     },
+     [](const GameRoot&) {
+         return std::string(fixture::kElementScript) + " [" + kHammerHeadTemplate + "]: not a child of the template " +
+                kHammerTemplate + ": the game finds it only there";
      },
      true},
     {"a settings script without the block the game reads",
