@@ -85,3 +85,8 @@ CModel* CGfx::GetModel() const {
 CTexture* CGfx::GetTexture() const {
     return m_bLoaded && m_nKind == kGfxTexture ? static_cast<CTexture*>(m_pResource) : nullptr;
 }
+
+CTexture2D* DeviceTextureOf(const CGfx* gfx) {
+    const CTexture* texture = gfx ? gfx->GetTexture() : nullptr;
+    return texture ? texture->m_pTexture : nullptr;
+}

@@ -11,6 +11,7 @@ class CFont;
 class CModel;
 class CRenderDevice;
 class CTexture;
+class CTexture2D;
 class CValueScript;
 
 enum EGfxKind : uint32_t {
@@ -60,3 +61,7 @@ private:
     // Keeps a loaded resource, or deletes what a failed load left.
     int Settle(CObject* resource, int result, const char* fileName);
 };
+
+// The device texture a graphics resource holds; none for no resource, another kind, or a
+// texture the device could not make.
+CTexture2D* DeviceTextureOf(const CGfx* gfx);

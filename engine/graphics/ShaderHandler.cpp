@@ -10,7 +10,6 @@
 #include "engine/core/FileBytes.h"
 #include "engine/graphics/Gfx.h"
 #include "engine/graphics/GfxHandler.h"
-#include "engine/graphics/Texture.h"
 
 namespace {
 
@@ -282,10 +281,8 @@ private:
         char file[CShaderHandler::kFileNameSize];
         if (!Next(file, sizeof file) || !m_pGfxHandler)
             return;
-        CGfx* gfx = m_pGfxHandler->LoadOne(file, kGfxTexture);
-        CTexture* texture = gfx ? gfx->GetTexture() : nullptr;
-        if (texture && texture->m_pTexture)
-            stage->m_pTexture = texture->m_pTexture;
+        if (CTexture2D* texture = DeviceTextureOf(m_pGfxHandler->LoadOne(file, kGfxTexture)))
+            stage->m_pTexture = texture;
     }
 
     CShaderHandler* m_pHandler;

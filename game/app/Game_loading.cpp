@@ -7,7 +7,6 @@
 #include "engine/graphics/GfxHandler.h"
 #include "engine/graphics/RenderCodes.h"
 #include "engine/graphics/RenderDevice.h"
-#include "engine/graphics/Texture.h"
 #include "game/app/Game.h"
 #include "game/app/GraphicsNames.h"
 
@@ -21,11 +20,11 @@ constexpr uint32_t kWhite = 0xFFFFFFFF;
 constexpr uint32_t kPictureColour = 0x0FFFFFFF;
 
 // Binds the texture of a found resource; false when there is nothing to draw with.
-bool BindTexture(CRenderDevice* device, CGfx* gfx) {
-    CTexture* texture = gfx ? gfx->GetTexture() : nullptr;
+bool BindTexture(CRenderDevice* device, const CGfx* gfx) {
+    CTexture2D* texture = DeviceTextureOf(gfx);
     if (!texture)
         return false;
-    device->SetTexture(0, texture->m_pTexture);
+    device->SetTexture(0, texture);
     return true;
 }
 

@@ -4,7 +4,6 @@
 #include "engine/graphics/Gfx.h"
 #include "engine/graphics/RenderCodes.h"
 #include "engine/graphics/RenderDevice.h"
-#include "engine/graphics/Texture.h"
 #include "engine/graphics/Texture2D.h"
 #include "game/app/3DOMTree.h"
 #include "game/app/3DOMWorld.h"
@@ -32,12 +31,6 @@ constexpr float kPauseTop = 380.0f;
 // pointer position; both scale with the interface's x scale only.
 constexpr float kPointerSize = 48.0f;
 constexpr float kPointerOffset = 4.0f;
-
-// The device texture of a found resource; none when it is missing or did not load.
-CTexture2D* TextureOf(const CGfx* gfx) {
-    const CTexture* texture = gfx ? gfx->GetTexture() : nullptr;
-    return texture ? texture->m_pTexture : nullptr;
-}
 
 // What follows is laid over what is drawn by its alpha.
 void BlendOverWhatIsDrawn(CRenderDevice* device) {
@@ -74,7 +67,7 @@ void CGame::DarkenShadows() {
 
 void CGame::DrawPauseText() {
     CFont* font = m_pMenuFont ? m_pMenuFont->GetFont() : nullptr;
-    CTexture2D* texture = TextureOf(m_pMenuFontTexture);
+    CTexture2D* texture = DeviceTextureOf(m_pMenuFontTexture);
     if (!font || !texture)
         return;
     CRenderDevice* device = m_pRenderDevice;
@@ -89,7 +82,7 @@ void CGame::DrawPauseText() {
 }
 
 void CGame::DrawPointer() {
-    CTexture2D* texture = TextureOf(m_pPointerTexture);
+    CTexture2D* texture = DeviceTextureOf(m_pPointerTexture);
     if (!texture)
         return;
     CRenderDevice* device = m_pRenderDevice;
