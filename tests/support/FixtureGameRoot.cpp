@@ -130,6 +130,10 @@ std::vector<PlainTexture> PlainTextures() {
 
 // A ball as the game's own: a sphere picked as a circle of its radius, kept coarse.
 const char* const kBallModel = "part sphere radius 0.3 segments 12 rings 6\nend\n\nsphere 0 0 0 0.3\n";
+// A roller's card, the same in every frame.
+std::string RollerCardText(int frames) {
+    return "frames " + std::to_string(frames) + "\npart box size 0.18 0.3 0.02\nend\n";
+}
 
 // Lines end in CR LF: the shader script's only line separator.
 // A plain shader under every name the game looks up, so that the root answers the game.
@@ -258,15 +262,20 @@ bool WriteMenuFont(const GameRoot& root, std::string* error) {
     return true;
 }
 
-bool WriteModel(const GameRoot& root, std::string* error) {
+bool WriteModel(const GameRoot& root, const char* file, const std::string& text, std::string* error) {
     std::vector<uint8_t> bytes;
     std::string reason;
-    if (!MakeModelFromText(kBallModel, &bytes, &reason)) {
-        *error = std::string(fixture::kGameModel.file) + ": " + reason;
+    if (!MakeModelFromText(text, &bytes, &reason)) {
+        *error = std::string(file) + ": " + reason;
         return false;
     }
-    WriteBytes(root.File(fixture::kGameModel.file), bytes.data(), bytes.size());
+    WriteBytes(root.File(file), bytes.data(), bytes.size());
     return true;
+}
+
+bool WriteModels(const GameRoot& root, std::string* error) {
+    return WriteModel(root, fixture::kGameModel.file, kBallModel, error) &&
+           WriteRollerModel(root, fixture::kRollerModel.file, fixture::kRollerFrames, error);
 }
 
 bool WriteGraphicsScripts(const GameRoot& root, std::string* error) {
@@ -278,7 +287,8 @@ bool WriteGraphicsScripts(const GameRoot& root, std::string* error) {
            SaveResources(root, fixture::kGuiGfxScript, CGfx::kTypeFont, gui, error) &&
            SaveResources(root, fixture::kGuiGfxScript, CGfx::kTypeTexture, guiTextures, error) &&
            SaveResources(root, fixture::kGameGfxScript, CGfx::kTypeTexture, {fixture::kGameTexture}, error) &&
-           SaveResources(root, fixture::kGameGfxScript, CGfx::kTypeModel, {fixture::kGameModel}, error) &&
+           SaveResources(root, fixture::kGameGfxScript, CGfx::kTypeModel, {fixture::kGameModel, fixture::kRollerModel},
+                         error) &&
            SavePlainTextures(root, error);
 }
 
@@ -469,14 +479,16 @@ std::string ElementScriptText() {
 
 // One roller: the upper and the lower half and the flap, folded away until it turns.
 std::string RollerScriptText() {
+    const std::string model = std::string("\t\tMODEL ") + fixture::kRollerModel.name + "\r\n\t\tSHADER " +
+                              fixture::kShaderName + "\r\n";
     return std::string(CScriptFile::kPlainMarker) +
            "\r\n// One digit roller of a score display.\r\n"
            "Roller\r\n"
            "{\r\n"
            "\tPOSREL 0.2, 0, 0\r\n"
-           "\t3DO Upper\r\n\t{\r\n\t\tNO_SHADOW\r\n\t}\r\n"
-           "\t3DO Lower\r\n\t{\r\n\t\tNO_SHADOW\r\n\t}\r\n"
-           "\t3DO Flap\r\n\t{\r\n\t\tNO_SHADOW\r\n\t\tVISIBLE 0\r\n\t}\r\n"
+           "\t3DO Upper\r\n\t{\r\n" + model + "\t\tNO_SHADOW\r\n\t}\r\n"
+           "\t3DO Lower\r\n\t{\r\n" + model + "\t\tNO_SHADOW\r\n\t}\r\n"
+           "\t3DO Flap\r\n\t{\r\n" + model + "\t\tNO_SHADOW\r\n\t\tVISIBLE 0\r\n\t}\r\n"
            "}\r\n";
 }
 
@@ -506,13 +518,17 @@ bool WriteFixtureGameRoot(const GameRoot& root, std::string* error) {
         }
     }
     if (!WriteSystemScripts(root, error) || !WriteTextures(root, error) || !WriteMenuFont(root, error) ||
-        !WriteModel(root, error) || !WriteGraphicsScripts(root, error) || !WriteSound(root, error) || !WriteMusic(root, error) ||
-        !WriteSettings(root, error) || !WriteDialogs(root, error))
+        !WriteModels(root, error) || !WriteGraphicsScripts(root, error) || !WriteSound(root, error) ||
+        !WriteMusic(root, error) || !WriteSettings(root, error) || !WriteDialogs(root, error))
         return false;
     WriteText(root.File(fixture::kShaderScript), ShaderText());
     WriteElementScripts(root);
     WriteStringTable(root);
     return true;
+}
+
+bool WriteRollerModel(const GameRoot& root, const char* file, int frames, std::string* error) {
+    return WriteModel(root, file, RollerCardText(frames), error);
 }
 
 bool SetFixtureConfigNumber(const GameRoot& root, const char* key, float value) {

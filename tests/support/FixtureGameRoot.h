@@ -63,9 +63,12 @@ inline constexpr Resource kDialogSkin[] = {
 // Each of the three scripts then holds a plain texture under every other name the game looks
 // up in it (the rest of the skin, the glow, the effect sprites), of the size the game needs.
 
-// The game script: one texture, then one model.
+// The game script: one texture, then the models: the scenes' ball and the rollers' card, a
+// plain card of ten frames (a frame per digit).
 inline constexpr Resource kGameTexture = {"TEXTURE_FLOOR", "data/textures/floor.tga"};
 inline constexpr Resource kGameModel = {"MODEL_BALL", "data/models/ball.uzq"};
+inline constexpr Resource kRollerModel = {"MODEL_ROLLER_CARD", "data/models/roller_card.uzq"};
+inline constexpr int kRollerFrames = 10;
 
 // The one shader of the shader script: one pass whose one stage draws the game texture.
 inline constexpr const char* kShaderName = "floor";
@@ -110,8 +113,8 @@ inline constexpr const char* kMenuScene = ::kMenuSceneName;
 inline constexpr const char* kHighScoreNode = "mo_highscore";
 inline constexpr const char* kGameCounterNodes[] = {"mo_score_level", "mo_score_level_bonus", "mo_score",
                                                     "mo_element_count"};
-// The roller scripts: one roller of three objects (upper half, lower half, flap) each, without
-// models.
+// The roller scripts: one roller of three objects (upper half, lower half, flap) each, all of
+// the roller model.
 inline constexpr const char* kSmallRollerScript = ::kSmallRollerScript;
 inline constexpr const char* kReversedRollerScript = ::kCountDownRollerScript;
 inline constexpr const char* kRollerScript = ::kRollerScript;
@@ -137,6 +140,9 @@ inline constexpr StringEntry kStrings[] = {
 // Writes the whole fixture into the root; false with the file and the reason when a tool or
 // a writer fails.
 bool WriteFixtureGameRoot(const GameRoot& root, std::string* error);
+// Writes the rollers' card model with that many frames into the file (relative to the root):
+// for tests of a roller whose model lacks frames.
+bool WriteRollerModel(const GameRoot& root, const char* file, int frames, std::string* error);
 // Sets one number of block "Config" of the settings script, keeping the rest: for tests of
 // one setting.
 bool SetFixtureConfigNumber(const GameRoot& root, const char* key, float value);

@@ -5,6 +5,8 @@
 #include <csetjmp>
 #include <cstdio>
 
+#include "tests/support/PixelFrame.h"
+
 namespace {
 
 // The rows as libpng wants them: bytes R, G, B, A.
@@ -60,4 +62,13 @@ bool WritePng(const std::string& path, const std::vector<uint32_t>& pixels, int 
         return false;
     const bool written = WriteRows(file, rows, width, height);
     return fclose(file) == 0 && written;
+}
+
+int WriteFramePng(const char* program, const std::string& out, const PixelFrame& frame) {
+    if (!WritePng(out, frame.pixels, frame.width, frame.height)) {
+        fprintf(stderr, "%s: cannot write %s\n", program, out.c_str());
+        return 1;
+    }
+    printf("%s: wrote %s (%dx%d)\n", program, out.c_str(), frame.width, frame.height);
+    return 0;
 }

@@ -1,13 +1,17 @@
 // The element scripts, read into one world as start-up reads them: each loads with the script
 // key, keeps the line-end rule, draws no scripter error and no quit request, and names only
 // models and shaders the game holds; then the scene nodes and objects and the templates the
-// game finds, and the nodes the game fills itself left empty.
+// game finds, and the nodes the game fills itself left empty. A roller script is read on its
+// own into a node of its own, as a score display reads it once per digit, and must give one
+// roller of three parts whose models have a frame per digit.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <set>
 #include <string>
 
 #include "engine/graphics/Gfx.h"
+#include "engine/graphics/Model.h"
 #include "game/app/3DOMObject.h"
 #include "game/app/3DOMScripter.h"
 #include "game/app/3DOMTree.h"
@@ -22,6 +26,12 @@ namespace {
 
 // The model word of a billboard, as the scripter reads it: no model to find.
 constexpr char kBillboardModel[] = "BILLBOARD";
+
+// A roller's objects: its upper half, its lower half and its flap, each with a frame per digit.
+constexpr int kRollerObjects = 3;
+constexpr uint32_t kRollerFrames = 10;
+// The node a roller script is read into while it is checked, as a score display's node.
+constexpr char kRollerHolder[] = "#roller_script";
 
 const M3DOMObject* ChildOf(const CPointerList::Node* node) {
     return static_cast<const M3DOMObject*>(node->m_data);
@@ -60,27 +70,19 @@ void CRootCheck::CheckElementScripts() {
                                             &m_frameTime, &m_runTime);
     // Points built before the kinds are known get none.
     RegisterConnectorKinds(m_pWorld->m_pNamedEntries);
-    M3DOMScripter* scripter = m_pWorld->m_pScripter;
+    M3DOMTree* tree = m_pWorld->m_pInstanceTree;
     for (const CLookedUpFile& script : m_lookups.elementScripts) {
         if (!Present(script, EOpen::kAnyCase))
             continue;
-        m_log.TakeErrors();
-        if (!scripter->LoadScript(m_pWorld->m_pInstanceTree->m_pRoot, script.path, kScriptKey, kScriptKeyLength)) {
-            m_problems.Add({script.path}, "cannot be read, or not deciphered with the script key");
+        if (script.path == scene) {
+            m_bSceneLoaded = LoadElementScript(script.path, tree->m_pRoot);
             continue;
         }
-        // A deciphered text is shorter than the file: zeros fill the rest.
-        const char* text = scripter->GetText();
-        const char* end = text + strnlen(text, static_cast<size_t>(scripter->GetTextLength()));
-        CheckLineEnds(script.path, std::string_view(text, static_cast<size_t>(end - text)));
-        for (const std::string& error : m_log.TakeErrors())
-            m_problems.Add({script.path}, "the scripter says " + error);
-        MSG quit{};
-        if (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
-            m_problems.Add({script.path}, "the scripter asks the game to quit (code " +
-                                              std::to_string(static_cast<int>(quit.wParam)) + ")");
-        CheckWords(script.path, text, end);
-        m_bSceneLoaded = m_bSceneLoaded || script.path == scene;
+        M3DOMObject* holder = tree->CreateMO(kRollerHolder);
+        M3DOMTree::Reparent(tree->m_pRoot, holder);
+        if (LoadElementScript(script.path, holder))
+            CheckRoller(script.path, holder);
+        tree->m_pRoot->RemoveChild(holder, 1);
     }
     CheckSceneNodes();
     CheckSceneObjects();
@@ -88,6 +90,58 @@ void CRootCheck::CheckElementScripts() {
     CheckTemplates();
     CheckNestedTemplates();
     AskNodeNames();
+}
+
+// Loads one element script into the node; false when it cannot be read.
+bool CRootCheck::LoadElementScript(const std::string& path, M3DOMObject* into) {
+    M3DOMScripter* scripter = m_pWorld->m_pScripter;
+    m_log.TakeErrors();
+    if (!scripter->LoadScript(into, path.c_str(), kScriptKey, kScriptKeyLength)) {
+        m_problems.Add({path}, "cannot be read, or not deciphered with the script key");
+        return false;
+    }
+    // A deciphered text is shorter than the file: zeros fill the rest.
+    const char* text = scripter->GetText();
+    const char* end = text + strnlen(text, static_cast<size_t>(scripter->GetTextLength()));
+    CheckLineEnds(path, std::string_view(text, static_cast<size_t>(end - text)));
+    for (const std::string& error : m_log.TakeErrors())
+        m_problems.Add({path}, "the scripter says " + error);
+    MSG quit{};
+    if (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+        m_problems.Add({path}, "the scripter asks the game to quit (code " +
+                                   std::to_string(static_cast<int>(quit.wParam)) + ")");
+    CheckWords(path, text, end);
+    return true;
+}
+
+// The display reads the script once per digit and takes its n-th node for the n-th digit, whose
+// objects 0, 1 and 2 it turns through the frames of the digits.
+void CRootCheck::CheckRoller(const std::string& path, const M3DOMObject* holder) {
+    CollectNames(holder, &m_rollerNodeNames);
+    const int nodes = holder->CountMOs();
+    if (nodes != 1) {
+        m_problems.Add({path}, "holds " + std::to_string(nodes) +
+                                   " nodes: a roller script holds one roller, read once per digit");
+        return;
+    }
+    const M3DOMObject* roller = ChildOf(holder->m_pList->m_pHead);
+    const int objects = roller->m_pOList->m_nCount;
+    if (objects != kRollerObjects) {
+        m_problems.Add({path, 0, roller->m_szName}, "holds " + std::to_string(objects) +
+                                                        " objects: a roller needs its upper half, lower half and flap");
+        return;
+    }
+    for (const CPointerList::Node* node = roller->m_pOList->m_pHead; node; node = node->m_pNext) {
+        const auto* o = static_cast<const C3DObject*>(node->m_data);
+        const CModel* model = o->GetModel();
+        if (!model)
+            m_problems.Add({path, 0, o->m_szName},
+                           "has no model: a roller's parts need one of " + std::to_string(kRollerFrames) + " frames");
+        else if (model->GetFrameCount() != kRollerFrames)
+            m_problems.Add({path, 0, o->m_szName}, "its model has " + std::to_string(model->GetFrameCount()) +
+                                                       " frames: a roller's parts need " +
+                                                       std::to_string(kRollerFrames));
+    }
 }
 
 // The scripter leaves an object without a model or a shader it cannot find.
@@ -188,6 +242,7 @@ void CRootCheck::AskNodeNames() {
     std::set<std::string> names;
     CollectNames(m_pWorld->m_pInstanceTree->m_pRoot, &names);
     CollectNames(m_pWorld->m_pTemplateTree->m_pRoot, &names);
+    names.insert(m_rollerNodeNames.begin(), m_rollerNodeNames.end());
     for (const std::string& name : names)
         AskKey(name, "a scene node's name");
 }

@@ -23,6 +23,7 @@
 class CGfx;
 class CValueScript;
 class CValueScriptBlocks;
+class M3DOMObject;
 
 class CRootCheck {
 public:
@@ -77,6 +78,11 @@ private:
 
     // DataCheck_elements.cpp
     void CheckElementScripts();
+    // Loads the script into the node with the script key, then its line ends, the scripter's
+    // errors and quit request, and its words; false when it cannot be read.
+    bool LoadElementScript(const std::string& path, M3DOMObject* into);
+    // A roller script read into holder alone: one node of three objects of ten frames.
+    void CheckRoller(const std::string& path, const M3DOMObject* holder);
     // Every MODEL and SHADER word of a loaded text names a model or a shader.
     void CheckWords(const std::string& path, const char* text, const char* end);
     void CheckSceneNodes();
@@ -111,6 +117,9 @@ private:
     double m_runTime = 0.0;
     std::unique_ptr<M3DOMWorld> m_pWorld;
     bool m_bSceneLoaded = false;
+    // The roller scripts' node names: in the game the rollers are scene nodes, whose names the
+    // string table is asked for.
+    std::set<std::string> m_rollerNodeNames;
     std::set<std::string> m_checkedTextures;
     std::vector<CAskedKey> m_askedKeys;
 };

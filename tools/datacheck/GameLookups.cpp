@@ -35,9 +35,9 @@ const CGraphicsScriptLookup kGraphicsScripts[] = {
 // The scene first, then the digit rollers the score displays read.
 const CLookedUpFile kElementScripts[] = {
     {kElementScriptPath, true},
-    {kSmallRollerScript, false},
-    {kCountDownRollerScript, false},
-    {kRollerScript, false},
+    {kSmallRollerScript, true},
+    {kCountDownRollerScript, true},
+    {kRollerScript, true},
 };
 
 // In the order start-up loads them.

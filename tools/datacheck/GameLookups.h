@@ -69,7 +69,8 @@ struct CGameLookups {
     CLookedUpFile shaderScript;
     CLookedUpFile soundScript;
     CLookedUpFile stringTable;
-    // The first holds the scene; the others are read into it after.
+    // The first holds the scene; the others are the score displays' roller scripts, each read
+    // once per digit into a display's node.
     std::span<const CLookedUpFile> elementScripts;
     std::span<const CDialogLookup> dialogs;
     // The classes a dialog script's child blocks may name.

@@ -76,10 +76,5 @@ int main(int argc, char** argv) {
         fprintf(stderr, "game_render_png: %s\n", error.c_str());
         return 1;
     }
-    if (!WritePng(out, frame.pixels, frame.width, frame.height)) {
-        fprintf(stderr, "game_render_png: cannot write %s\n", out.c_str());
-        return 1;
-    }
-    printf("game_render_png: wrote %s (%dx%d)\n", out.c_str(), frame.width, frame.height);
-    return 0;
+    return WriteFramePng("game_render_png", out, frame);
 }

@@ -135,11 +135,9 @@ TEST_F(CheckDataTest, LabsThatLoadWithTheScriptKeyPass) {
     EXPECT_TRUE(m_problems.empty()) << testing::PrintToString(m_problems);
 }
 
-// What the game creates when missing, and what the default data set does not ship yet, may
-// be absent: the check neither minds nor makes them.
+// What the game creates when missing may be absent: the check neither minds nor makes it.
 TEST_F(CheckDataTest, FilesNotRequiredMayBeAbsentAndStayAbsent) {
-    for (const char* file : {fixture::kConfigScript, fixture::kSmallRollerScript})
-        std::filesystem::remove(m_root.File(file));
+    std::filesystem::remove(m_root.File(fixture::kConfigScript));
     const auto before = Contents(m_root);
     EXPECT_EQ(Check(m_root), 0);
     EXPECT_TRUE(m_problems.empty()) << testing::PrintToString(m_problems);
@@ -157,6 +155,7 @@ struct BrokenRoot {
 };
 
 const BrokenRoot kBrokenRoots[] = {
+    // The scripter then runs the words of the lines together and reads no roller.
     {"an element script with LF line ends only",
      [](const GameRoot& root) {
          std::string text = ReadText(root.File(fixture::kRollerScript));
@@ -168,7 +167,7 @@ const BrokenRoot kBrokenRoots[] = {
          return std::string(fixture::kRollerScript) + ":1: a line feed without a carriage return before it (" +
                 std::to_string(std::count(text.begin(), text.end(), '\n')) + " line ends of the file are so)";
      },
-     true},
+     false},
     // The block does not load, so the game misses its name too.
     {"a missing graphics file",
      [](const GameRoot& root) { std::filesystem::remove(root.File(fixture::kPointerTexture.file)); },
@@ -381,6 +380,39 @@ const BrokenRoot kBrokenRoots[] = {
      [](const GameRoot&) {
          return std::string(fixture::kElementScript) + " [" + kHammerHeadTemplate + "]: not a child of the template " +
                 kHammerTemplate + ": the game finds it only there";
+     },
+     true},
+    {"a roller script missing",
+     [](const GameRoot& root) { std::filesystem::remove(root.File(fixture::kSmallRollerScript)); },
+     [](const GameRoot&) { return std::string(fixture::kSmallRollerScript) + ": missing"; },
+     true},
+    {"a roller script with two objects",
+     [](const GameRoot& root) {
+         std::string text = ReadText(root.File(fixture::kRollerScript));
+         const size_t flap = text.find("\t3DO Flap\r\n");
+         ASSERT_NE(flap, std::string::npos);
+         const std::string end = "\t}\r\n";
+         text.erase(flap, text.find(end, flap) + end.size() - flap);
+         WriteText(root.File(fixture::kRollerScript), text);
+     },
+     [](const GameRoot&) {
+         return std::string(fixture::kRollerScript) +
+                " [Roller]: holds 2 objects: a roller needs its upper half, lower half and flap";
+     },
+     true},
+    // A model of its own for the first object, the upper half, of one roller script.
+    {"a roller model of 9 frames",
+     [](const GameRoot& root) {
+         std::string error;
+         ASSERT_TRUE(WriteRollerModel(root, "data/models/roller_nine.uzq", 9, &error)) << error;
+         Append(root, fixture::kGameGfxScript,
+                std::string("\r\n[MODEL_ROLLER_NINE]\r\nType = \"") + CGfx::kTypeModel +
+                    "\"\r\nFile = \"data/models/roller_nine.uzq\"\r\n");
+         Replace(root, fixture::kRollerScript, std::string("MODEL ") + fixture::kRollerModel.name,
+                 "MODEL MODEL_ROLLER_NINE");
+     },
+     [](const GameRoot&) {
+         return std::string(fixture::kRollerScript) + " [Upper]: its model has 9 frames: a roller's parts need 10";
      },
      true},
     {"a settings script without the block the game reads",

@@ -1,0 +1,120 @@
+// Renders the start screen of the default data set for a person to look at: the game started
+// on a copy of the pristine set and run while the clipboard slides into place, then the best
+// score brought to rest on 1223 and counted on to 1234, the flaps of its last two rollers caught
+// in mid-turn, one showing the digit it leaves and one nearly down with the digit it brings:
+// start_screen_png <out.png>.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "engine/platform/Viewport.h"
+#include "game/app/3DOMObject.h"
+#include "game/app/3DObject.h"
+#include "game/app/FlipCounter.h"
+#include "game/app/GameClasses.h"
+#include "game/flow/RODAGame.h"
+#include "tests/game/app/GameRenderScene.h"
+#include "tests/support/FrameReset.h"
+#include "tests/support/GameRoot.h"
+#include "tests/support/PixelFrame.h"
+#include "tests/support/PngWriter.h"
+#include "tests/support/SceneWindow.h"
+
+namespace {
+
+constexpr double kFrame = 0.02;
+// Long enough for the clipboard to arrive.
+constexpr int kSettlingFrames = 75;
+// A second finishes any turn: a turn takes two updates, a digit at most nine turns.
+constexpr double kLongDt = 1.0;
+constexpr int kUpdatesToRest = 2 * 9 + 2;
+constexpr unsigned kAtRest = 1223;
+constexpr unsigned kTensOn = 1233;
+constexpr unsigned kUnitsOn = 1234;
+// Where the flaps are caught: the tens past upright (showing its back) when the units start,
+// the units a quarter of the way.
+constexpr float kTensAngle = -1.8f;
+constexpr float kUnitsAngle = -0.8f;
+constexpr int kMostFrames = 100;
+constexpr int kFlap = 2;
+
+bool CopyDataSet(const GameRoot& root, std::string* error) {
+    std::error_code failure;
+    std::filesystem::copy(BRENLOW_DATA_DIR, root.File("."),
+                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing,
+                          failure);
+    if (failure)
+        *error = std::string("cannot copy ") + BRENLOW_DATA_DIR + ": " + failure.message();
+    return !failure;
+}
+
+void Step(CSceneWindowGame* game) {
+    while (game->m_pViewport->ProcessMessages()) {
+    }
+    game->Update(kFrame);
+}
+
+// Frames of the game with the counter going to the value, until the roller's flap has turned
+// past the angle; false when it never gets there.
+bool TurnUntil(CSceneWindowGame* game, CFlipCounter* counter, unsigned value, const C3DObject* flap, float angle) {
+    counter->Update(0.0, value);
+    for (int frame = 0; frame < kMostFrames && flap->m_vOwnRot.x > angle; ++frame) {
+        counter->Update(kFrame, value);
+        Step(game);
+    }
+    return flap->m_fValue != 0.0f && flap->m_vOwnRot.x <= angle;
+}
+
+bool RenderFrame(CSceneWindow* window, PixelFrame* frame, std::string* error) {
+    CSceneWindowGame game(window);
+    if (!game.StartEngine() || game.Init() != 1 || !game.m_pController) {
+        *error = "the game did not start (is there a display?)";
+        return false;
+    }
+    CFlipCounter* counter = game.m_pController->m_pCounters[RODAGame::kHighScore];
+    if (!counter || !counter->m_pParent || counter->m_pParent->m_pList->m_nCount != counter->m_nCount) {
+        *error = "the best score has no rollers";
+        return false;
+    }
+    for (int i = 0; i < kSettlingFrames; ++i)
+        Step(&game);
+    for (int i = 0; i < kUpdatesToRest; ++i)
+        counter->Update(kLongDt, kAtRest);
+    const M3DOMObject* parent = counter->m_pParent;
+    const C3DObject* tensFlap = parent->GetChild(counter->m_nCount - 2)->GetO(kFlap);
+    const C3DObject* unitsFlap = parent->GetChild(counter->m_nCount - 1)->GetO(kFlap);
+    if (!TurnUntil(&game, counter, kTensOn, tensFlap, kTensAngle) ||
+        !TurnUntil(&game, counter, kUnitsOn, unitsFlap, kUnitsAngle) || tensFlap->m_fValue == 0.0f) {
+        *error = "the flaps were not caught in mid-turn";
+        return false;
+    }
+    game.Render();
+    *frame = window->Grab();
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        fprintf(stderr, "usage: start_screen_png <out.png>\n");
+        return 2;
+    }
+    const std::string out = argv[1];
+    RegisterGameClasses();
+    ResetFrameState();
+    PixelFrame frame;
+    std::string error;
+    bool rendered = false;
+    {
+        GameRoot root;
+        CSceneWindow window;
+        rendered = CopyDataSet(root, &error) && RenderFrame(&window, &frame, &error);
+    }
+    if (!rendered) {
+        fprintf(stderr, "start_screen_png: %s\n", error.c_str());
+        return 1;
+    }
+    return WriteFramePng("start_screen_png", out, frame);
+}
