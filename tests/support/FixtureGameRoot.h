@@ -133,6 +133,14 @@ inline constexpr StringEntry kStrings[] = {
     {"new_experiment_name_q", "Name of the new experiment?"},
     {"loaded", "loaded"},
     {"lab_saved", "The lab was saved."},
+    // The hover texts of the start screen's sheets, which are clicked.
+    {"clipboard_paper_new_game", "A new career"},
+    {"clipboard_paper_start", "Start at an experiment"},
+    {"clipboard_paper_continue", "Go on"},
+    {"clipboard_paper_select", "Play a lab"},
+    {"clipboard_paper_editor", "Build experiments"},
+    {"clipboard_paper_options", "Options"},
+    {"clipboard_paper_exit", "Leave"},
 };
 
 }  // namespace fixture

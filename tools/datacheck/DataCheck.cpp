@@ -86,8 +86,8 @@ void CRootCheck::CheckLineEnds(const std::string& path, std::string_view text) {
         m_problems.Add({path, fault.line}, fault.what);
 }
 
-void CRootCheck::AskKey(const std::string& key, const std::string& asker) {
-    m_askedKeys.push_back({key, asker});
+void CRootCheck::AskKey(const std::string& key, const std::string& asker, bool needsEntry) {
+    m_askedKeys.push_back({key, asker, needsEntry});
 }
 
 std::string CRootCheck::ScriptOf(EGraphicsSet set) const {

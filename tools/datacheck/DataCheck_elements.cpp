@@ -32,6 +32,8 @@ constexpr int kRollerObjects = 3;
 constexpr uint32_t kRollerFrames = 10;
 // The node a roller script is read into while it is checked, as a score display's node.
 constexpr char kRollerHolder[] = "#roller_script";
+// A 3D button's BKS value.
+constexpr int32_t kButtonBKS = 5;
 
 const M3DOMObject* ChildOf(const CPointerList::Node* node) {
     return static_cast<const M3DOMObject*>(node->m_data);
@@ -51,6 +53,16 @@ int CountNamedOs(const M3DOMTree* tree, const char* name) {
     for (const CPointerList::Node* node = tree->m_pOList->m_pList->m_pHead; node; node = node->m_pNext)
         count += strcmp(static_cast<const C3DObject*>(node->m_data)->m_szName, name) == 0 ? 1 : 0;
     return count;
+}
+
+// The 3D buttons (BKS 5) and every node below one: a click on any of them is the button's.
+void CollectClickable(const M3DOMObject* mo, bool inButton, std::set<std::string>* names) {
+    for (const CPointerList::Node* node = mo->m_pList->m_pHead; node; node = node->m_pNext) {
+        const bool clickable = inButton || ChildOf(node)->m_nBKS == kButtonBKS;
+        if (clickable)
+            names->insert(ChildOf(node)->m_szName);
+        CollectClickable(ChildOf(node), clickable, names);
+    }
 }
 
 void CollectNames(const M3DOMObject* mo, std::set<std::string>* names) {
@@ -237,12 +249,16 @@ void CRootCheck::CheckNestedTemplates() {
     }
 }
 
-// The game asks the string table for nodes by their names too.
+// The game asks the string table for nodes by their names too, and shows the text over what
+// can be clicked.
 void CRootCheck::AskNodeNames() {
     std::set<std::string> names;
     CollectNames(m_pWorld->m_pInstanceTree->m_pRoot, &names);
     CollectNames(m_pWorld->m_pTemplateTree->m_pRoot, &names);
     names.insert(m_rollerNodeNames.begin(), m_rollerNodeNames.end());
+    std::set<std::string> clickable(m_lookups.hoverNodes.begin(), m_lookups.hoverNodes.end());
+    CollectClickable(m_pWorld->m_pInstanceTree->m_pRoot, false, &clickable);
     for (const std::string& name : names)
-        AskKey(name, "a scene node's name");
+        AskKey(name, clickable.count(name) ? "the hover text of a clickable scene node" : "a scene node's name",
+               clickable.count(name) > 0);
 }

@@ -43,6 +43,8 @@ private:
     struct CAskedKey {
         std::string key;
         std::string asker;
+        // The game shows the text, so the key must have an entry of its own.
+        bool needsEntry;
     };
 
     // DataCheck.cpp: whether a file can be read as the game reads it. A wrong case is said at
@@ -52,7 +54,7 @@ private:
     // The blocks of a value script that is there and readable; false once any problem is said.
     bool LoadBlocks(const CLookedUpFile& file, CValueScriptBlocks* blocks);
     void CheckLineEnds(const std::string& path, std::string_view text);
-    void AskKey(const std::string& key, const std::string& asker);
+    void AskKey(const std::string& key, const std::string& asker, bool needsEntry = false);
     // The script that fills a set, for messages.
     std::string ScriptOf(EGraphicsSet set) const;
     CGfxHandler& Graphics(EGraphicsSet set) { return m_graphics[static_cast<int>(set)]; }

@@ -1,7 +1,8 @@
 // The string table: its line ends, and every key asked of it (the game's own, the scene
-// nodes' and the dialogs' names) finds its own entry or none. A lookup takes the first entry,
-// in file order, whose key lies anywhere inside the one asked, so a shorter key can answer in
-// a longer one's place.
+// nodes' and the dialogs' names) finds its own entry or none; a key whose text the game shows
+// (a clickable scene node's hover text) finds its own. A lookup takes the first entry, in file
+// order, whose key lies anywhere inside the one asked, so a shorter key can answer in a longer
+// one's place.
 #include <cstring>
 #include <set>
 #include <string>
@@ -23,18 +24,25 @@ void CRootCheck::CheckStringTable() {
     }
     CheckLineEnds(file.path, std::string_view(table.GetText(), strnlen(table.GetText(),
                                                                          static_cast<size_t>(table.GetTextLength()))));
+    std::set<std::string> needEntries;
+    for (const CAskedKey& asked : m_askedKeys) {
+        if (asked.needsEntry)
+            needEntries.insert(asked.key);
+    }
     std::set<std::string> done;
     for (const CAskedKey& asked : m_askedKeys) {
         if (!done.insert(asked.key).second)
             continue;
-        for (const CPointerList::Node* node = table.GetEntries().m_pHead; node; node = node->m_pNext) {
+        const CStringEntry* answer = nullptr;
+        for (const CPointerList::Node* node = table.GetEntries().m_pHead; node && !answer; node = node->m_pNext) {
             const auto* entry = static_cast<const CStringEntry*>(node->m_data);
-            if (!strstr(asked.key.c_str(), entry->m_szKey))
-                continue;
-            if (asked.key != entry->m_szKey)
-                m_problems.Add({file.path, 0, entry->m_szKey},
-                               "answers the key \"" + asked.key + "\" (" + asked.asker + ") in its own entry's place");
-            break;
+            if (strstr(asked.key.c_str(), entry->m_szKey))
+                answer = entry;
         }
+        if (answer && asked.key != answer->m_szKey)
+            m_problems.Add({file.path, 0, answer->m_szKey},
+                           "answers the key \"" + asked.key + "\" (" + asked.asker + ") in its own entry's place");
+        else if (!answer && needEntries.count(asked.key))
+            m_problems.Add({file.path, 0, asked.key}, "missing: the game shows this text (" + asked.asker + ")");
     }
 }

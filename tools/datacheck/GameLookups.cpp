@@ -148,6 +148,8 @@ const CGameLookups& GameLookups() {
         kSceneObjects,
         counterParents,
         templates,
+        // The start screen's sheets are clicked, though no 3D buttons.
+        kMenuSheets,
         kNestedTemplates,
         kLookedUpShaders,
         kEffectSounds,

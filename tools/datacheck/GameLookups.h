@@ -81,6 +81,9 @@ struct CGameLookups {
     std::span<const char* const> sceneObjects;
     std::span<const CEmptyNodeLookup> emptyNodes;
     std::span<const char* const> templates;
+    // Clickable nodes that are no 3D buttons; the hint over them, as over every 3D button and
+    // every node below one, shows the text of the node's name.
+    std::span<const char* const> hoverNodes;
     // Both names of each are rows of templates too, which say when one is missing.
     std::span<const CNestedTemplate> nestedTemplates;
     std::span<const char* const> shaders;

@@ -415,6 +415,33 @@ const BrokenRoot kBrokenRoots[] = {
          return std::string(fixture::kRollerScript) + " [Upper]: its model has 9 frames: a roller's parts need 10";
      },
      true},
+    {"a 3D button without its hover text",
+     [](const GameRoot& root) { Append(root, fixture::kElementScript, "mo_spare_button\r\n{\r\n\tBKS 5\r\n}\r\n"); },
+     [](const GameRoot&) {
+         return std::string(fixture::kStringTable) +
+                " [mo_spare_button]: missing: the game shows this text (the hover text of a clickable scene node)";
+     },
+     true},
+    {"the lever of a 3D button without its hover text",
+     [](const GameRoot& root) {
+         Append(root, fixture::kElementScript,
+                "mo_spare_switch\r\n{\r\n\tBKS 5\r\n\tmo_spare_lever\r\n\t{\r\n\t}\r\n}\r\n");
+         Append(root, fixture::kStringTable, "mo_spare_switch\r\n{\r\nA switch\r\n}\r\n");
+     },
+     [](const GameRoot&) {
+         return std::string(fixture::kStringTable) +
+                " [mo_spare_lever]: missing: the game shows this text (the hover text of a clickable scene node)";
+     },
+     true},
+    {"a menu sheet without its hover text",
+     [](const GameRoot& root) {
+         Replace(root, fixture::kStringTable, std::string(kMenuSheets[0]) + "\r\n", "clipboard_paper_gone\r\n");
+     },
+     [](const GameRoot&) {
+         return std::string(fixture::kStringTable) + " [" + kMenuSheets[0] +
+                "]: missing: the game shows this text (the hover text of a clickable scene node)";
+     },
+     true},
     {"a settings script without the block the game reads",
      [](const GameRoot& root) { Replace(root, fixture::kLabsScript, "[Labs]", "[Lab]"); },
      [](const GameRoot&) {
