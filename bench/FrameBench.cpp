@@ -192,12 +192,7 @@ public:
 bool MakeGameRoot(bool defaultData, const GameRoot& root, std::string* error) {
     if (!defaultData)
         return WriteFixtureGameRoot(root, error);
-    std::error_code failure;
-    std::filesystem::copy(BRENLOW_DATA_DIR, root.File("."),
-                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing,
-                          failure);
-    *error = failure ? "cannot copy the default data set: " + failure.message() : std::string();
-    return !failure;
+    return root.CopyFrom(BRENLOW_DATA_DIR, error);
 }
 
 // Argument 0: the fixture game root; 1: the default data set.

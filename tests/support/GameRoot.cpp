@@ -25,6 +25,16 @@ GameRoot::~GameRoot() {
         perror("chdir");
 }
 
+bool GameRoot::CopyFrom(const std::string& folder, std::string* error) const {
+    std::error_code failure;
+    std::filesystem::copy(folder, File("."),
+                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing,
+                          failure);
+    if (failure && error)
+        *error = "cannot copy " + folder + ": " + failure.message();
+    return !failure;
+}
+
 std::string ScriptText(const char* block, const std::vector<const char*>& lines) {
     std::string text = NewScriptText() + "[" + block + "]\r\n";
     for (const char* line : lines)

@@ -17,6 +17,9 @@ public:
     ~GameRoot();
 
     std::string File(const std::string& relative) const { return m_dir.File(relative); }
+    // Copies a data set (or another root) into this one, over what it holds under the same
+    // names; false with the reason in error, when given, when the copy fails.
+    bool CopyFrom(const std::string& folder, std::string* error = nullptr) const;
 
 private:
     TempDir m_dir;

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -223,9 +222,7 @@ protected:
         ResetFrameState();
         RegisterGameClasses();
         g_bStartUpFailed = 0;
-        std::filesystem::copy(BRENLOW_DATA_DIR, m_root.File("."),
-                              std::filesystem::copy_options::recursive |
-                                  std::filesystem::copy_options::overwrite_existing);
+        ASSERT_TRUE(m_root.CopyFrom(BRENLOW_DATA_DIR));
     }
 
     void TearDown() override {

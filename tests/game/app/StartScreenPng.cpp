@@ -4,9 +4,7 @@
 // in mid-turn, one showing the digit it leaves and one nearly down with the digit it brings:
 // start_screen_png <out.png>.
 #include <cstdio>
-#include <filesystem>
 #include <string>
-#include <system_error>
 
 #include "engine/platform/Viewport.h"
 #include "game/app/3DOMObject.h"
@@ -38,16 +36,6 @@ constexpr float kTensAngle = -1.8f;
 constexpr float kUnitsAngle = -0.8f;
 constexpr int kMostFrames = 100;
 constexpr int kFlap = 2;
-
-bool CopyDataSet(const GameRoot& root, std::string* error) {
-    std::error_code failure;
-    std::filesystem::copy(BRENLOW_DATA_DIR, root.File("."),
-                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing,
-                          failure);
-    if (failure)
-        *error = std::string("cannot copy ") + BRENLOW_DATA_DIR + ": " + failure.message();
-    return !failure;
-}
 
 void Step(CSceneWindowGame* game) {
     while (game->m_pViewport->ProcessMessages()) {
@@ -110,7 +98,7 @@ int main(int argc, char** argv) {
     {
         GameRoot root;
         CSceneWindow window;
-        rendered = CopyDataSet(root, &error) && RenderFrame(&window, &frame, &error);
+        rendered = root.CopyFrom(BRENLOW_DATA_DIR, &error) && RenderFrame(&window, &frame, &error);
     }
     if (!rendered) {
         fprintf(stderr, "start_screen_png: %s\n", error.c_str());

@@ -2,7 +2,6 @@
 // application object is the global one while it runs, and the global pointer is null after.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
 #include "engine/core/Class.h"
@@ -40,8 +39,7 @@ TEST(WinMainTest, TheGameIsTheGlobalOneWhileItRunsAndNoneAfter) {
     ResetFrameState();
     RegisterGameClasses();
     GameRoot root;
-    std::filesystem::copy(BRENLOW_DATA_DIR, root.File("."),
-                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+    ASSERT_TRUE(root.CopyFrom(BRENLOW_DATA_DIR));
     const std::string credits = root.File("scripts/gui/creditsmenu.vsc");
     WriteText(credits, ReadText(credits) + kProbeBlock);
 

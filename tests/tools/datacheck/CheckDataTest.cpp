@@ -516,8 +516,7 @@ TEST_F(CheckDataTest, EachBrokenRootIsReportedOnItsOwnLine) {
     for (const BrokenRoot& broken : kBrokenRoots) {
         SCOPED_TRACE(broken.name);
         GameRoot root;
-        std::filesystem::copy(m_root.File("."), root.File("."),
-                              std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+        ASSERT_TRUE(root.CopyFrom(m_root.File(".")));
         broken.breakRoot(root);
         EXPECT_EQ(Check(root), 1);
         EXPECT_TRUE(Reported(broken.line(root))) << broken.line(root) << "\n" << testing::PrintToString(m_problems);
