@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <iterator>
+#include <set>
 #include <span>
 #include <string>
 #include <system_error>
@@ -88,16 +89,23 @@ struct PlainTexture {
     uint32_t height;
 };
 
+// The names the fixture makes resources of its own for, gathered once.
+const std::set<std::string>& OwnResourceNames() {
+    static const std::set<std::string> names = [] {
+        std::set<std::string> own;
+        for (const Resource& resource : fixture::kLoadingTextures)
+            own.insert(resource.name);
+        for (const Resource& resource : fixture::kDialogSkin)
+            own.insert(resource.name);
+        for (const Resource& resource : {fixture::kMenuFont, fixture::kMenuFontTexture, fixture::kPointerTexture})
+            own.insert(resource.name);
+        return own;
+    }();
+    return names;
+}
+
 bool IsOwnResource(const char* name) {
-    std::vector<Resource> own(std::begin(fixture::kLoadingTextures), std::end(fixture::kLoadingTextures));
-    own.insert(own.end(), std::begin(fixture::kDialogSkin), std::end(fixture::kDialogSkin));
-    for (const Resource& resource : {fixture::kMenuFont, fixture::kMenuFontTexture, fixture::kPointerTexture})
-        own.push_back(resource);
-    for (const Resource& resource : own) {
-        if (std::string(resource.name) == name)
-            return true;
-    }
-    return false;
+    return OwnResourceNames().count(name) > 0;
 }
 
 // A name that is a file's is kept as the file; any other becomes one in data/textures.
