@@ -1,6 +1,8 @@
 # The install step on game roots of this test's own: a new root gets the whole set; then the
 # files the program rewrites are kept as they are, while every other file that differs from
 # the set (changed in the root, or changed in a newer set) or is missing is installed again.
+# Labs follow a newer set while they are as the step last installed them, and stay once the
+# program has rewritten them.
 #   INSTALLER  cmake/InstallGameRoot.cmake
 #   PRISTINE   the build's pristine data set
 #   WORK       a folder of this test's own
@@ -12,9 +14,18 @@ set(settings scripts/config/3dinit.vsc)
 set(labs scripts/config/labs.vsc)
 set(shaders scripts/shaders/shaders.shd)
 set(model data/models/ball.uzq)
+set(career_lab data/labs/tolp.zql)
+set(editor_lab data/labs/sandbox.zql)
+set(installed ${WORK}/installed)
 
+# install_set(<set> [WITHOUT_RECORD]): the step into the root, with the record of the labs
+# installed unless told otherwise.
 function(install_set set)
-  execute_process(COMMAND ${CMAKE_COMMAND} -DSOURCE=${set} -DDESTINATION=${root} -P ${INSTALLER}
+  set(record -DINSTALLED=${installed})
+  if(ARGV1 STREQUAL "WITHOUT_RECORD")
+    set(record)
+  endif()
+  execute_process(COMMAND ${CMAKE_COMMAND} -DSOURCE=${set} -DDESTINATION=${root} ${record} -P ${INSTALLER}
                   RESULT_VARIABLE status ERROR_VARIABLE errors)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "installing ${set} failed (${status}):\n${errors}")
@@ -26,7 +37,7 @@ function(expect_text file text)
   expect_same_file("${WORK}/expected" "${file}")
 endfunction()
 
-foreach(file ${settings} ${labs} ${shaders} ${model})
+foreach(file ${settings} ${labs} ${shaders} ${model} ${career_lab} ${editor_lab})
   if(NOT EXISTS "${PRISTINE}/${file}")
     message(FATAL_ERROR "the pristine set lacks ${file}")
   endif()
@@ -65,6 +76,38 @@ install_set(${WORK}/newer)
 expect_same_file(${WORK}/newer/${settings} ${root}/${settings})
 file(REMOVE ${root}/scripts/own.fsc)
 expect_same_tree(${WORK}/newer ${root})
+
+# Labs: a new root gets the set's, and the record keeps what was installed.
+file(REMOVE_RECURSE ${root} ${installed})
+install_set(${PRISTINE})
+foreach(lab ${career_lab} ${editor_lab})
+  expect_same_file(${PRISTINE}/${lab} ${root}/${lab})
+  expect_same_file(${PRISTINE}/${lab} ${installed}/${lab})
+endforeach()
+
+# The program rewrote the editor's lab; a newer set changes both. The untouched career lab
+# follows the set, the rewritten one stays, and the record follows what was installed.
+file(REMOVE_RECURSE ${WORK}/newer)
+file(COPY ${PRISTINE}/ DESTINATION ${WORK}/newer)
+file(APPEND ${WORK}/newer/${career_lab} "newer")
+file(APPEND ${WORK}/newer/${editor_lab} "newer")
+file(WRITE ${root}/${editor_lab} "saved by the program")
+install_set(${WORK}/newer)
+expect_same_file(${WORK}/newer/${career_lab} ${root}/${career_lab})
+expect_same_file(${WORK}/newer/${career_lab} ${installed}/${career_lab})
+expect_text(${root}/${editor_lab} "saved by the program")
+expect_same_file(${PRISTINE}/${editor_lab} ${installed}/${editor_lab})
+
+# Once the player deletes the rewritten lab, the set's comes back.
+file(REMOVE ${root}/${editor_lab})
+install_set(${WORK}/newer)
+expect_same_file(${WORK}/newer/${editor_lab} ${root}/${editor_lab})
+expect_same_file(${WORK}/newer/${editor_lab} ${installed}/${editor_lab})
+
+# Without the record every lab present is kept, even an untouched one.
+install_set(${PRISTINE} WITHOUT_RECORD)
+expect_same_file(${WORK}/newer/${career_lab} ${root}/${career_lab})
+expect_same_file(${WORK}/newer/${career_lab} ${installed}/${career_lab})
 
 # A missing data set is refused.
 execute_process(COMMAND ${CMAKE_COMMAND} -DSOURCE=${WORK}/none -DDESTINATION=${root} -P ${INSTALLER}

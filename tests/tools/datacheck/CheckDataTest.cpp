@@ -16,7 +16,9 @@
 #include "game/app/ScriptFile.h"
 #include "game/app/ScriptKey.h"
 #include "game/app/WorldContent.h"
+#include "game/app/WorldContentRecord.h"
 #include "game/flow/SceneNames.h"
+#include "tests/support/ExperimentBodyBuilder.h"
 #include "tests/support/FixtureGameRoot.h"
 #include "tests/support/GameRoot.h"
 #include "tests/support/TempDir.h"
@@ -66,13 +68,26 @@ void WriteTexture(const GameRoot& root, const char* file, uint32_t width, uint32
     WriteBytes(root.File(file), bytes.data(), bytes.size());
 }
 
-// A lab of one experiment, as the game saves one, under the key given.
-void WriteLab(const GameRoot& root, const char* name, const char* key) {
+// The level text of an experiment with nothing in it.
+const char kEmptyLevel[] = "level\r\n{\r\n\tlevel_elements\r\n\t{\r\n\t}\r\n\tlevel_bar\r\n\t{\r\n\t}\r\n}\r\n";
+
+// An experiment's body holding the level text.
+std::vector<uint8_t> BodyOf(const char* level) {
+    ExperimentBodyParts parts;
+    parts.script = level;
+    return BuildExperimentBody(parts).bytes;
+}
+
+// A lab of one experiment under the key given, its body as the game saves one, or the bytes
+// given.
+void WriteLab(const GameRoot& root, const char* name, const char* key,
+              const std::vector<uint8_t>& body = BodyOf(kEmptyLevel)) {
     std::filesystem::create_directories(root.File("data/labs"));
     CWorldContent lab;
     lab.SetDirectory("data/labs/");
     lab.SetSuffix(".zql");
-    lab.AddRecord("first experiment");
+    CWorldContentRecord* record = lab.AddRecord("first experiment");
+    ASSERT_EQ(record->Append(body.data(), static_cast<uint32_t>(body.size())), body.size());
     const CLabHeader header = {"USER", "V1.00", "0.03", 0};
     ASSERT_GT(lab.Save(name, &header, sizeof header, key), 0);
 }
@@ -508,6 +523,22 @@ const BrokenRoot kBrokenRoots[] = {
     {"a lab enciphered with another key",
      [](const GameRoot& root) { WriteLab(root, "mine", "another key"); },
      [](const GameRoot&) { return std::string("data/labs/mine.zql: does not load with the script key"); },
+     true},
+    {"an experiment whose body is cut short",
+     [](const GameRoot& root) { WriteLab(root, "mine", kScriptKey, {1, 0, 0}); },
+     [](const GameRoot&) {
+         return std::string("data/labs/mine.zql [first experiment]: the experiment's body does not read: a field "
+                            "runs past its data, or its level text does not expand");
+     },
+     true},
+    {"an experiment whose level text holds no level",
+     [](const GameRoot& root) {
+         WriteLab(root, "mine", kScriptKey, BodyOf("board\r\n{\r\n}\r\n"));
+     },
+     [](const GameRoot&) {
+         return std::string("data/labs/mine.zql [first experiment]: the experiment's body does not read: its level "
+                            "text holds no level with level_elements and level_bar");
+     },
      true},
 };
 
