@@ -49,6 +49,16 @@ void WriteText(const std::string& path, const std::string& text) {
     WriteBytes(path, text.data(), text.size());
 }
 
+std::string Crlf(const std::string& text) {
+    std::string crlf;
+    for (const char c : text) {
+        if (c == '\n')
+            crlf += '\r';
+        crlf += c;
+    }
+    return crlf;
+}
+
 bool FileExists(const std::string& path) {
     return std::filesystem::exists(path);
 }

@@ -26,4 +26,6 @@ std::vector<unsigned char> ReadBytes(const std::string& path);
 std::string ReadText(const std::string& path);
 void WriteBytes(const std::string& path, const void* data, size_t size);
 void WriteText(const std::string& path, const std::string& text);
+// The text with every "\n" made CR LF, as the game's scripts are written.
+std::string Crlf(const std::string& text);
 bool FileExists(const std::string& path);

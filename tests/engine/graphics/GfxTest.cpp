@@ -7,12 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/Class.h"
 #include "engine/core/LogFile.h"
 #include "engine/core/ValueScript.h"
 #include "engine/graphics/Font.h"
 #include "engine/graphics/GfxHandler.h"
-#include "engine/graphics/GraphicsClasses.h"
 #include "engine/graphics/Model.h"
 #include "engine/graphics/Texture.h"
 #include "engine/graphics/Texture2D.h"
@@ -320,20 +318,6 @@ TEST_F(GfxTest, FreeAllReleasesEveryResourceAndKeepsTheList) {
     EXPECT_EQ(m_handler.Find("one"), nullptr);
     ASSERT_EQ(m_handler.LoadScript(script.c_str(), Prefix().c_str()), 1);
     EXPECT_EQ(m_handler.m_pResources->m_nCount, 2);
-}
-
-TEST(GfxClassTest, ResourcesAndHandlersAreMadeByClassName) {
-    RegisterGraphicsClasses();
-    for (const char* name : {"CGfx", "CGfxHandler"}) {
-        SCOPED_TRACE(name);
-        const CClass* record = CClass::FindClass(name);
-        ASSERT_NE(record, nullptr);
-        EXPECT_EQ(record->m_pParent, CObject::GetStaticClass());
-        CObject* object = record->CreateObject();
-        ASSERT_NE(object, nullptr);
-        EXPECT_EQ(object->m_pClass, record);
-        delete object;
-    }
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include "engine/core/Class.h"
 #include "engine/core/Frustum.h"
 #include "engine/core/LogFile.h"
-#include "engine/graphics/GraphicsClasses.h"
 #include "engine/graphics/IndexBuffer.h"
 #include "engine/graphics/RenderCodes.h"
 #include "engine/graphics/VertexBuffer.h"
@@ -604,18 +603,10 @@ TEST(ModelDeviceTest, LoadModelLogsAndHandsTheModelOver) {
     EXPECT_EQ(ReadText(logPath), "loading " + good + "... ok\nloading " + bad + "... failed\n");
 }
 
-TEST(ModelClassTest, ModelsAreMadeByClassName) {
-    RegisterGraphicsClasses();
-    const CClass* record = CClass::FindClass("CModel");
-    ASSERT_NE(record, nullptr);
-    EXPECT_EQ(record->m_pParent, CObject::GetStaticClass());
-    CObject* object = record->CreateObject();
-    ASSERT_NE(object, nullptr);
-    auto* model = dynamic_cast<CModel*>(object);
-    ASSERT_NE(model, nullptr);
-    EXPECT_EQ(model->GetFrameCount(), 0u);
-    EXPECT_EQ(model->IsValid(), 0);
-    delete object;
+TEST_F(ModelTest, AModelNeverLoadedHasNoFramesAndIsNotValid) {
+    const CModel model;
+    EXPECT_EQ(model.GetFrameCount(), 0u);
+    EXPECT_EQ(model.IsValid(), 0);
 }
 
 }  // namespace

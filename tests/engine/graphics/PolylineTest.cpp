@@ -1,6 +1,6 @@
 // Polylines: the ribbon's vertices for straight, bent, closed and degenerate paths (written to
 // the recording device's pool), its refusals, the bounds, the box test, the distance to a
-// point, and the run-time class.
+// point, and what a new one does.
 #include "engine/graphics/Polyline.h"
 
 #include <gtest/gtest.h>
@@ -12,8 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/Class.h"
-#include "engine/graphics/GraphicsClasses.h"
 #include "engine/graphics/VertexBuffer.h"
 #include "tools/render/RecordingRenderDevice.h"
 
@@ -320,27 +318,27 @@ TEST_F(PolylineTest, DistanceToPointIsTheSquaredDistanceToTheNearestSegment) {
     }
 }
 
-TEST_F(PolylineTest, IsARegisteredClassMadeEmpty) {
-    RegisterGraphicsClasses();
-    CClass* record = CClass::FindClass("CPolyline");
-    ASSERT_NE(record, nullptr);
-    EXPECT_EQ(record, CPolyline::GetStaticClass());
-    EXPECT_EQ(record->m_pParent, CObject::GetStaticClass());
-    CObject* object = record->CreateObject();
-    auto* line = dynamic_cast<CPolyline*>(object);
-    ASSERT_NE(line, nullptr);
-    EXPECT_EQ(line->m_pClass, record);
-    EXPECT_EQ(line->m_Points.m_nCount, 0);
-    EXPECT_EQ(line->m_Points.m_nCapacity, 0);
-    EXPECT_EQ(line->m_Points.m_nGrowthStep, 8);
-    EXPECT_EQ(line->m_Points.m_pPoints, nullptr);
-    EXPECT_EQ(line->m_bClosed, 0);
-    EXPECT_TRUE(Near(line->m_vMin, CVector3(0, 0, 0), 0.0f));
-    EXPECT_TRUE(Near(line->m_vMax, CVector3(0, 0, 0), 0.0f));
-    // Points added one by one grow the array by the growth step.
-    line->m_Points.AddPoints(1);
-    EXPECT_EQ(line->m_Points.m_nCapacity, 9);
-    delete object;
+TEST_F(PolylineTest, ANewPolylineDrawsNothingAndGrowsByItsStep) {
+    CPolyline line;
+    const CVector3 eye(0.0f, 0.0f, -10.0f);
+    m_device.m_Calls.clear();
+    EXPECT_EQ(line.Draw(&m_device, &eye, 1.0f, 0xFFFFFFFFu), 0);
+    EXPECT_TRUE(m_device.m_Calls.empty());
+    EXPECT_EQ(line.DistanceToPoint(0.0f, 0.0f), FLT_MAX);
+
+    // Appended point by point, the points move only when the step's room is used up.
+    line.m_Points.AddPoints(1);
+    const CVector3* first = line.m_Points.m_pPoints;
+    ASSERT_NE(first, nullptr);
+    for (int count = 2; count <= 9; ++count) {
+        line.m_Points.AddPoints(1);
+        EXPECT_EQ(line.m_Points.m_pPoints, first) << count << " points";
+    }
+    EXPECT_EQ(line.m_Points.m_nCapacity, 9);
+
+    // Two points make an open ribbon: two vertices each, none repeated to close it.
+    SetPoints(&line, {{0, 0, 0}, {1, 0, 0}});
+    Ribbon(&line, eye, 1.0f, 4);
 }
 
 }  // namespace

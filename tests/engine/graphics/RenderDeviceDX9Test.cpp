@@ -14,12 +14,11 @@
 #include <utility>
 #include <vector>
 
-#include "engine/core/Class.h"
-#include "engine/graphics/GraphicsClasses.h"
 #include "engine/graphics/IndexBuffer.h"
 #include "engine/graphics/Texture2D.h"
 #include "engine/graphics/VertexBuffer.h"
 #include "engine/platform/ViewportWin32.h"
+#include "tests/support/DeviceStates.h"
 #include "tests/support/PixelFrame.h"
 #include "winapi/d3d9/D3D9TestHooks.h"
 
@@ -40,64 +39,6 @@ constexpr uint32_t kRed = 0xFF0000;
 constexpr uint32_t kGreen = 0x00FF00;
 constexpr uint32_t kBlue = 0x0000FF;
 constexpr uint32_t kWhite = 0xFFFFFF;
-
-std::string Hex(uint32_t value) {
-    std::ostringstream out;
-    out << "0x" << std::hex << value;
-    return out.str();
-}
-
-// --- The layer's state, all of it, to see what one call changed --------------------------------
-
-struct DeviceStates {
-    std::vector<DWORD> render;
-    std::vector<DWORD> stage;    // stage * kD3DStageStateCount + type
-    std::vector<DWORD> sampler;  // stage * kD3DSamplerStateCount + type
-
-    void SetStage(DWORD stageIndex, DWORD type, DWORD value) { stage[stageIndex * kD3DStageStateCount + type] = value; }
-    void SetSampler(DWORD stageIndex, DWORD type, DWORD value) {
-        sampler[stageIndex * kD3DSamplerStateCount + type] = value;
-    }
-};
-
-DeviceStates ReadStates(IDirect3DDevice9* device) {
-    DeviceStates states;
-    states.render.resize(kD3DRenderStateCount);
-    for (DWORD i = 0; i < kD3DRenderStateCount; ++i)
-        device->GetRenderState(static_cast<D3DRENDERSTATETYPE>(i), &states.render[i]);
-    states.stage.resize(8 * kD3DStageStateCount);
-    states.sampler.resize(8 * kD3DSamplerStateCount);
-    for (DWORD stage = 0; stage < 8; ++stage) {
-        for (DWORD i = 0; i < kD3DStageStateCount; ++i)
-            device->GetTextureStageState(stage, static_cast<D3DTEXTURESTAGESTATETYPE>(i),
-                                         &states.stage[stage * kD3DStageStateCount + i]);
-        for (DWORD i = 0; i < kD3DSamplerStateCount; ++i)
-            device->GetSamplerState(stage, static_cast<D3DSAMPLERSTATETYPE>(i),
-                                    &states.sampler[stage * kD3DSamplerStateCount + i]);
-    }
-    return states;
-}
-
-// Empty when equal; else one line per differing entry.
-std::string StateDifferences(const DeviceStates& expected, const DeviceStates& actual) {
-    std::ostringstream out;
-    for (size_t i = 0; i < expected.render.size(); ++i) {
-        if (expected.render[i] != actual.render[i])
-            out << "render state " << i << ": expected " << Hex(expected.render[i]) << ", got "
-                << Hex(actual.render[i]) << "\n";
-    }
-    for (size_t i = 0; i < expected.stage.size(); ++i) {
-        if (expected.stage[i] != actual.stage[i])
-            out << "stage " << i / kD3DStageStateCount << " texture-stage state " << i % kD3DStageStateCount
-                << ": expected " << Hex(expected.stage[i]) << ", got " << Hex(actual.stage[i]) << "\n";
-    }
-    for (size_t i = 0; i < expected.sampler.size(); ++i) {
-        if (expected.sampler[i] != actual.sampler[i])
-            out << "sampler " << i / kD3DSamplerStateCount << " state " << i % kD3DSamplerStateCount
-                << ": expected " << Hex(expected.sampler[i]) << ", got " << Hex(actual.sampler[i]) << "\n";
-    }
-    return out.str();
-}
 
 // --- Matrices ----------------------------------------------------------------------------------
 
@@ -1611,22 +1552,6 @@ TEST_F(RenderDeviceDX9, FailedPoolRecreationShutsTheDeviceDownSafely) {
         m_Resources.clear();
         m_Device.Shutdown();
     }
-}
-
-// --- Run-time class ---------------------------------------------------------------------------
-
-TEST(RenderDeviceDX9Class, IsCreatedByName) {
-    RegisterGraphicsClasses();
-    CClass* record = CClass::FindClass("CRenderDeviceDX9");
-    ASSERT_NE(record, nullptr);
-    ASSERT_NE(record->m_pParent, nullptr);
-    EXPECT_STREQ(record->m_pParent->m_pszName, "CRenderDevice");
-    std::unique_ptr<CObject> object(record->CreateObject());
-    ASSERT_NE(object, nullptr);
-    auto* device = dynamic_cast<CRenderDeviceDX9*>(object.get());
-    ASSERT_NE(device, nullptr);
-    EXPECT_EQ(object->m_pClass, record);
-    EXPECT_EQ(device->m_pDevice, nullptr);
 }
 
 }  // namespace

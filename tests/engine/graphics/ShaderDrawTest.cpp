@@ -4,10 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,6 +13,8 @@
 #include "engine/graphics/Shader.h"
 #include "engine/graphics/ShaderHandler.h"
 #include "tests/engine/graphics/ShaderSceneFixture.h"
+#include "tests/support/DeviceStates.h"
+#include "tests/support/PixelAssertions.h"
 #include "tests/support/PixelFrame.h"
 #include "tests/support/SceneWindow.h"
 #include "tests/support/TempDir.h"
@@ -26,77 +25,6 @@ namespace {
 
 constexpr int kWidth = 160;
 constexpr int kHeight = 120;
-
-// Everything of the layer a shader can touch: render, texture-stage and sampler states and
-// the texture transforms.
-struct LayerState {
-    std::vector<DWORD> render;
-    std::vector<DWORD> stage;
-    std::vector<DWORD> sampler;
-    std::vector<float> transforms;
-};
-
-LayerState ReadLayer(IDirect3DDevice9* device) {
-    LayerState state;
-    state.render.resize(kD3DRenderStateCount);
-    for (DWORD i = 0; i < kD3DRenderStateCount; ++i)
-        device->GetRenderState(static_cast<D3DRENDERSTATETYPE>(i), &state.render[i]);
-    state.stage.resize(8 * kD3DStageStateCount);
-    state.sampler.resize(8 * kD3DSamplerStateCount);
-    for (DWORD stage = 0; stage < 8; ++stage) {
-        for (DWORD i = 0; i < kD3DStageStateCount; ++i)
-            device->GetTextureStageState(stage, static_cast<D3DTEXTURESTAGESTATETYPE>(i),
-                                         &state.stage[stage * kD3DStageStateCount + i]);
-        for (DWORD i = 0; i < kD3DSamplerStateCount; ++i)
-            device->GetSamplerState(stage, static_cast<D3DSAMPLERSTATETYPE>(i),
-                                    &state.sampler[stage * kD3DSamplerStateCount + i]);
-        D3DMATRIX matrix;
-        device->GetTransform(static_cast<D3DTRANSFORMSTATETYPE>(D3DTS_TEXTURE0 + stage), &matrix);
-        state.transforms.insert(state.transforms.end(), &matrix.m[0][0], &matrix.m[0][0] + 16);
-    }
-    return state;
-}
-
-// Empty when equal; else one line per differing entry.
-std::string Differences(const LayerState& expected, const LayerState& actual) {
-    std::ostringstream out;
-    for (size_t i = 0; i < expected.render.size(); ++i) {
-        if (expected.render[i] != actual.render[i])
-            out << "render state " << i << ": " << expected.render[i] << " -> " << actual.render[i] << "\n";
-    }
-    for (size_t i = 0; i < expected.stage.size(); ++i) {
-        if (expected.stage[i] != actual.stage[i])
-            out << "stage " << i / kD3DStageStateCount << " state " << i % kD3DStageStateCount << ": "
-                << expected.stage[i] << " -> " << actual.stage[i] << "\n";
-    }
-    for (size_t i = 0; i < expected.sampler.size(); ++i) {
-        if (expected.sampler[i] != actual.sampler[i])
-            out << "sampler " << i / kD3DSamplerStateCount << " state " << i % kD3DSamplerStateCount << ": "
-                << expected.sampler[i] << " -> " << actual.sampler[i] << "\n";
-    }
-    for (size_t i = 0; i < expected.transforms.size(); ++i) {
-        if (expected.transforms[i] != actual.transforms[i])
-            out << "texture transform " << i / 16 << " element " << i % 16 << ": " << expected.transforms[i]
-                << " -> " << actual.transforms[i] << "\n";
-    }
-    return out.str();
-}
-
-::testing::AssertionResult ColourNear(const PixelFrame& frame, float x, float y, uint32_t expected, int tolerance) {
-    const int px = static_cast<int>(x);
-    const int py = static_cast<int>(y);
-    if (px < 0 || py < 0 || px >= frame.width || py >= frame.height)
-        return ::testing::AssertionFailure() << "(" << x << ", " << y << ") is outside the frame";
-    const uint32_t actual = frame.At(px, py);
-    for (const int shift : {16, 8, 0}) {
-        const int a = static_cast<int>((actual >> shift) & 0xFF);
-        const int e = static_cast<int>((expected >> shift) & 0xFF);
-        if (std::abs(a - e) > tolerance)
-            return ::testing::AssertionFailure() << "pixel (" << px << ", " << py << ") is " << HexRgb(actual)
-                                                 << ", expected " << HexRgb(expected);
-    }
-    return ::testing::AssertionSuccess();
-}
 
 class ShaderDrawTest : public ::testing::Test {
 protected:
@@ -182,18 +110,18 @@ TEST_F(ShaderDrawTest, ResetPutsTheLayerBackButForTheBlendFactors) {
         ASSERT_EQ(m_handler.m_Shaders.m_nCount, 1);
         CShader* shader = &static_cast<CShaderHandler::CEntry*>(m_handler.m_Shaders.m_pHead->m_data)->shader;
         IDirect3DDevice9* layer = m_scene.m_Device.m_pDevice;
-        const LayerState before = ReadLayer(layer);
+        const DeviceStates before = ReadStates(layer);
         const double t = 0.25;
         shader->Apply(shader->GetPass(0), &t);
-        const LayerState applied = ReadLayer(layer);
-        EXPECT_NE(Differences(before, applied), "");
+        const DeviceStates applied = ReadStates(layer);
+        EXPECT_NE(StateDifferences(before, applied), "");
         for (const auto& [state, value] : c.whileApplied)
             EXPECT_EQ(applied.render[state], value) << "render state " << state;
         shader->ResetShaderStates(shader->GetPass(0));
-        LayerState expected = before;
+        DeviceStates expected = before;
         expected.render[D3DRS_SRCBLEND] = applied.render[D3DRS_SRCBLEND];
         expected.render[D3DRS_DESTBLEND] = applied.render[D3DRS_DESTBLEND];
-        EXPECT_EQ(Differences(expected, ReadLayer(layer)), "");
+        EXPECT_EQ(StateDifferences(expected, ReadStates(layer)), "");
         D3DMATERIAL9 material;
         ASSERT_EQ(layer->GetMaterial(&material), D3D_OK);
         if (shader->GetPass(0)->m_bLighting) {

@@ -17,10 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/Class.h"
 #include "engine/graphics/Gfx.h"
 #include "engine/graphics/GfxHandler.h"
-#include "engine/graphics/GraphicsClasses.h"
 #include "engine/graphics/RenderTypes.h"
 #include "engine/graphics/Shader.h"
 #include "engine/graphics/Texture.h"
@@ -30,17 +28,6 @@
 #include "tools/render/RecordingRenderDevice.h"
 
 namespace {
-
-// The script's own line ends: every "\n" of a readable literal becomes CR LF.
-std::string Crlf(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        if (c == '\n')
-            out += '\r';
-        out += c;
-    }
-    return out;
-}
 
 // Tokens of a text held in a buffer of exactly its size, so that a read past it is caught.
 std::vector<std::string> Tokens(const std::string& text, int size = CShaderHandler::kValueSize) {
@@ -768,23 +755,6 @@ TEST_F(ShaderScriptTest, LookUpIgnoresCaseAndFreeAllEmptiesTheList) {
     EXPECT_EQ(m_handler.m_Shaders.m_nCount, 0);
     Load("again { } ");
     EXPECT_NE(m_handler.GetShader("again"), nullptr);
-}
-
-TEST_F(ShaderScriptTest, TheHandlerIsARunTimeClass) {
-    RegisterGraphicsClasses();
-    CClass* record = CClass::FindClass("CShaderHandler");
-    ASSERT_NE(record, nullptr);
-    EXPECT_EQ(record, CShaderHandler::GetStaticClass());
-    EXPECT_EQ(record->m_pParent, CObject::GetStaticClass());
-    CObject* object = record->CreateObject();
-    ASSERT_NE(object, nullptr);
-    EXPECT_EQ(object->m_pClass, record);
-    auto* handler = static_cast<CShaderHandler*>(object);
-    handler->Init(&m_device);
-    const std::string text = "x { pass { } } ";
-    EXPECT_EQ(handler->LoadScriptFromMemory(text.data(), text.size(), nullptr), 1);
-    EXPECT_EQ(handler->GetShader("x")->m_pDevice, &m_device);
-    delete object;
 }
 
 TEST_F(ShaderScriptTest, AssignMakesACopyWithListsOfItsOwn) {

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/gui/GuiClasses.h"
 
 namespace {
 
@@ -83,18 +82,6 @@ TEST(ListBoxTest, StartsWithAnEmptyListNoSelectionAndTheWindowFlags) {
     EXPECT_EQ(box.GetSelectedItem(), nullptr);
     EXPECT_EQ(box.m_nFlags, 0u) << "neither focusable nor draggable";
     EXPECT_EQ(box.Scroll(0), 0) << "the top is the first row";
-}
-
-TEST(ListBoxTest, IsCreatableByClassNameAsAWindow) {
-    RegisterGuiClasses();
-    CClass* record = CClass::FindClass("CListBox");
-    ASSERT_NE(record, nullptr);
-    EXPECT_EQ(record->m_pParent, CWnd::GetStaticClass());
-    CObject* made = record->CreateObject();
-    auto* box = dynamic_cast<CListBox*>(made);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->m_pClass, record);
-    delete made;
 }
 
 TEST(ListBoxTest, DestructionDeletesTheItemsWithTheirTexts) {

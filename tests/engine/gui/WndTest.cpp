@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "engine/core/frame/BaseGame.h"
-#include "engine/gui/GuiClasses.h"
 #include "engine/platform/InputDevice.h"
 #include "tests/support/GuiTestGame.h"
 
@@ -138,40 +137,27 @@ protected:
 
 // Construction and destruction
 
-TEST_F(WndTest, StartsEnabledHiddenAndUnlinkedWithAnEmptyChildList) {
-    const CWnd window;
-    EXPECT_EQ(window.m_pGame, nullptr);
-    ASSERT_NE(window.m_pChildren, nullptr);
-    EXPECT_EQ(window.m_pChildren->m_nCount, 0);
-    EXPECT_EQ(window.m_pChildren->m_pHead, nullptr);
-    EXPECT_EQ(window.m_pChildren->m_nNodesPerBlock, 1);
-    EXPECT_TRUE(window.m_sName.IsEmpty());
-    EXPECT_EQ(window.m_nID, 0);
-    EXPECT_EQ(window.m_pParent, nullptr);
-    EXPECT_EQ(window.m_Position.pList, nullptr);
-    EXPECT_EQ(window.m_Position.pNode, nullptr);
-    EXPECT_EQ(window.m_nFlags, 0u);
-    EXPECT_EQ(window.m_bActive, 0);
-    EXPECT_EQ(window.m_pSavedFocus, nullptr);
-    EXPECT_EQ(window.m_bEnabled, 1);
-    EXPECT_EQ(window.m_nPointerShape, 0);
-    EXPECT_EQ(window.m_nLastChildID, 0);
+TEST_F(WndTest, ANewWindowIsNotHitUntilShown) {
+    auto* window = new CWnd;
+    window->m_rcBase = {100.0f, 100.0f, 200.0f, 200.0f};
+    root.AddChildNextID(window);
+    BindAndScale();
+    PointAt(150, 150);
+    EXPECT_EQ(root.WindowFromPoint(), &root) << "hidden";
+    window->m_nFlags |= CWnd::kVisible;
+    EXPECT_EQ(root.WindowFromPoint(), window);
 }
 
-TEST_F(WndTest, IsCreatableByClassName) {
-    RegisterGuiClasses();
-    CClass* record = CClass::FindClass("CWnd");
-    ASSERT_NE(record, nullptr);
-    EXPECT_EQ(record, CWnd::GetStaticClass());
-    EXPECT_EQ(record->m_pParent, CObject::GetStaticClass());
-    EXPECT_EQ(record->m_nObjectSize, sizeof(CWnd));
-
-    CObject* made = record->CreateObject();
-    auto* window = dynamic_cast<CWnd*>(made);
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(window->m_pClass, record);
-    EXPECT_EQ(window->m_bEnabled, 1);
-    delete made;
+TEST_F(WndTest, ANewWindowHasNoChildrenAndPassesUpdatesToTheOnesItGets) {
+    CWnd window;
+    EXPECT_TRUE(ChildNames(window).empty());
+    EXPECT_EQ(window.GetChildByID(0), nullptr);
+    EXPECT_EQ(window.Update(0.5), 1);
+    RecordingWnd* first = Add(window, "first");
+    EXPECT_EQ(first->m_nID, 1) << "ids count from 1";
+    EXPECT_EQ(first->m_pParent, &window);
+    EXPECT_EQ(window.Update(0.5), 1);
+    EXPECT_EQ(trace, std::vector<std::string>{"first Update"}) << "enabled";
 }
 
 TEST_F(WndTest, DestructorDeletesTheSubtreeEachChildAfterItsOwnChildren) {
@@ -992,21 +978,23 @@ protected:
     RecordingWnd* button = nullptr;
 };
 
-TEST_F(WndDragTest, MovementDividedByTheGuiScaleMovesTheSubtree) {
+TEST_F(WndDragTest, MovementDividedByTheGuiScaleMovesTheSubtreeWithThePointer) {
     struct Case {
         const char* name;
         int type;
         int pixels;
         float scaleX;
         float scaleY;
-        float dx;
+        float dx;  // in interface units
         float dy;
+        float screenDx;  // in pixels: as far as the pointer went
+        float screenDy;
     };
     const Case cases[] = {
-        {"10 pixels right at scale 2", CInputDevice::kMoveX, 10, 2.0f, 2.0f, 5.0f, 0.0f},
-        {"10 pixels down at scale 2", CInputDevice::kMoveY, 10, 2.0f, 2.0f, 0.0f, 5.0f},
-        {"x uses the x scale", CInputDevice::kMoveX, -12, 4.0f, 3.0f, -3.0f, 0.0f},
-        {"y uses the y scale", CInputDevice::kMoveY, -12, 4.0f, 3.0f, 0.0f, -4.0f},
+        {"10 pixels right at scale 2", CInputDevice::kMoveX, 10, 2.0f, 2.0f, 5.0f, 0.0f, 10.0f, 0.0f},
+        {"10 pixels down at scale 2", CInputDevice::kMoveY, 10, 2.0f, 2.0f, 0.0f, 5.0f, 0.0f, 10.0f},
+        {"x uses the x scale", CInputDevice::kMoveX, -12, 4.0f, 3.0f, -3.0f, 0.0f, -12.0f, 0.0f},
+        {"y uses the y scale", CInputDevice::kMoveY, -12, 4.0f, 3.0f, 0.0f, -4.0f, 0.0f, -12.0f},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -1019,17 +1007,10 @@ TEST_F(WndDragTest, MovementDividedByTheGuiScaleMovesTheSubtree) {
         dialog->TrackMouse(&event);
         EXPECT_EQ(dialog->m_rcBase, Shifted(kDialogRect, c.dx, c.dy));
         EXPECT_EQ(button->m_rcBase, Shifted(kButtonRect, c.dx, c.dy));
-        EXPECT_EQ(dialog->m_rcScreen, Scaled(dialog->m_rcBase, c.scaleX, c.scaleY));
-        EXPECT_EQ(button->m_rcScreen, Scaled(button->m_rcBase, c.scaleX, c.scaleY));
+        EXPECT_EQ(dialog->m_rcScreen, Shifted(Scaled(kDialogRect, c.scaleX, c.scaleY), c.screenDx, c.screenDy));
+        EXPECT_EQ(button->m_rcScreen, Shifted(Scaled(kButtonRect, c.scaleX, c.scaleY), c.screenDx, c.screenDy));
         EXPECT_EQ(game.pointerShapes, std::vector<int>{7});
     }
-}
-
-TEST_F(WndDragTest, TenPixelsAtScaleTwoAreFiveUnitsAndTenScreenPixels) {
-    CInputEvent event = {CInputDevice::kMoveX, 10};
-    dialog->TrackMouse(&event);
-    EXPECT_EQ(dialog->m_rcBase.left, kDialogRect.left + 5.0f);
-    EXPECT_EQ(dialog->m_rcScreen.left, 2.0f * kDialogRect.left + 10.0f);
 }
 
 TEST_F(WndDragTest, MovementNeedsTheCaptureTheLeftButtonAndTheApplicationsConsent) {

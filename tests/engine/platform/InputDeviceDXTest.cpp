@@ -10,10 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/core/Class.h"
-#include "engine/core/CoreClasses.h"
 #include "engine/core/LogFile.h"
-#include "engine/platform/PlatformClasses.h"
 #include "engine/platform/ViewportWin32.h"
 #include "tests/support/TempDir.h"
 #include "winapi/window/DInput.h"
@@ -394,67 +391,76 @@ TEST_F(InputDeviceDXTest, MouseButtonOutsideTheButtonRangeIsZero) {
         winapi::InjectMouseButton(sdlButton, false);
 }
 
-TEST_F(InputDeviceDXTest, SecondPressWithinTheDoubleClickTimeIsADoubleClick) {
+// Clicks, then one frame of the input at a time.
+struct ClickStep {
+    std::vector<int> sdlButtons;  // each pressed and released
+    double time;
+    Events expected;
+};
+
+// A single click and a click that is the second of a double click, of the given button.
+Events Single(int button) {
+    return {{kPress, button}, {kRelease, button}};
+}
+Events Double(int button) {
+    return {{kPress, button}, {kDouble, button}, {kRelease, button}};
+}
+
+// Two left clicks a gap apart, from one second on.
+std::vector<ClickStep> TwoLeftClicks(double gap, bool doubleClick) {
+    return {{{SDL_BUTTON_LEFT}, 1.0, Single(0)}, {{SDL_BUTTON_LEFT}, 1.0 + gap, doubleClick ? Double(0) : Single(0)}};
+}
+
+TEST_F(InputDeviceDXTest, DoubleClicksAreSecondPressesOfOneButtonWithinTheDoubleClickTime) {
     struct Case {
-        double gap;
-        bool doubleClick;
+        const char* name;
+        std::vector<ClickStep> steps;
     };
-    const Case cases[] = {{0.2, true}, {0.0, true}, {0.3125, true}, {0.34375, false}, {0.4, false}, {2.0, false}};
-    double time = 10.0;
+    const Case cases[] = {
+        {"gap of 0.2", TwoLeftClicks(0.2, true)},
+        {"no gap", TwoLeftClicks(0.0, true)},
+        {"gap of the double-click time", TwoLeftClicks(0.3125, true)},
+        {"gap just past it", TwoLeftClicks(0.34375, false)},
+        {"gap of 0.4", TwoLeftClicks(0.4, false)},
+        {"gap of 2", TwoLeftClicks(2.0, false)},
+        {"three quick presses make two double clicks",
+         {{{SDL_BUTTON_LEFT}, 1.0, Single(0)},
+          {{SDL_BUTTON_LEFT}, 1.125, Double(0)},
+          {{SDL_BUTTON_LEFT}, 1.25, Double(0)}}},
+        {"three quick presses within one frame",
+         {{{SDL_BUTTON_RIGHT, SDL_BUTTON_RIGHT, SDL_BUTTON_RIGHT}, 1.0,
+           {{kPress, 1}, {kRelease, 1}, {kPress, 1}, {kDouble, 1}, {kRelease, 1}, {kPress, 1}, {kDouble, 1},
+            {kRelease, 1}}},
+          {{}, 1.0, {}}}},
+        {"each button counts on its own",
+         {{{SDL_BUTTON_LEFT}, 1.0, Single(0)},
+          {{SDL_BUTTON_RIGHT}, 1.0625, Single(1)},
+          {{SDL_BUTTON_MIDDLE}, 1.125, Single(2)},
+          {{SDL_BUTTON_LEFT}, 1.25, Double(0)},
+          {{SDL_BUTTON_X1}, 1.3125, Single(3)},
+          {{SDL_BUTTON_X1}, 1.375, Double(3)}}},
+        // Clicked at the very start of the clock, before the device was ever updated.
+        {"first clicks after the start",
+         {{{SDL_BUTTON_LEFT, SDL_BUTTON_RIGHT, SDL_BUTTON_MIDDLE, SDL_BUTTON_X1},
+           0.0,
+           {{kPress, 0}, {kRelease, 0}, {kPress, 1}, {kRelease, 1}, {kPress, 2}, {kRelease, 2}, {kPress, 3},
+            {kRelease, 3}}}}},
+    };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "gap " << c.gap);
-        Click(SDL_BUTTON_LEFT);
-        EXPECT_EQ(Frame(time), (Events{{kPress, 0}, {kRelease, 0}}));
-        Click(SDL_BUTTON_LEFT);
-        EXPECT_EQ(Frame(time + c.gap),
-                  c.doubleClick ? (Events{{kPress, 0}, {kDouble, 0}, {kRelease, 0}}) : (Events{{kPress, 0}, {kRelease, 0}}));
-        time += 10.0;
+        SCOPED_TRACE(c.name);
+        // A device of its own, never updated before.
+        CInputDeviceDX device;
+        ASSERT_EQ(device.Init(nullptr, &m_viewport, m_log.get(), 0), 1);
+        for (const ClickStep& step : c.steps) {
+            SCOPED_TRACE(testing::Message() << "frame at " << step.time);
+            for (const int sdlButton : step.sdlButtons)
+                Click(sdlButton);
+            while (m_viewport.ProcessMessages()) {
+            }
+            device.Update(step.time);
+            EXPECT_EQ(EventsOf(device), step.expected);
+        }
     }
-}
-
-TEST_F(InputDeviceDXTest, ThreeQuickPressesMakeTwoDoubleClicks) {
-    Click(SDL_BUTTON_LEFT);
-    EXPECT_EQ(Frame(1.0), (Events{{kPress, 0}, {kRelease, 0}}));
-    Click(SDL_BUTTON_LEFT);
-    EXPECT_EQ(Frame(1.125), (Events{{kPress, 0}, {kDouble, 0}, {kRelease, 0}}));
-    Click(SDL_BUTTON_LEFT);
-    EXPECT_EQ(Frame(1.25), (Events{{kPress, 0}, {kDouble, 0}, {kRelease, 0}}));
-
-    // Within one frame as well.
-    Click(SDL_BUTTON_RIGHT);
-    Click(SDL_BUTTON_RIGHT);
-    Click(SDL_BUTTON_RIGHT);
-    EXPECT_EQ(Frame(5.0), (Events{{kPress, 1}, {kRelease, 1}, {kPress, 1}, {kDouble, 1}, {kRelease, 1},
-                                  {kPress, 1}, {kDouble, 1}, {kRelease, 1}}));
-    EXPECT_EQ(Frame(5.0), (Events{}));
-}
-
-TEST_F(InputDeviceDXTest, DoubleClicksCountEachButtonOnItsOwn) {
-    Click(SDL_BUTTON_LEFT);
-    EXPECT_EQ(Frame(1.0), (Events{{kPress, 0}, {kRelease, 0}}));
-    Click(SDL_BUTTON_RIGHT);
-    EXPECT_EQ(Frame(1.0625), (Events{{kPress, 1}, {kRelease, 1}}));
-    Click(SDL_BUTTON_MIDDLE);
-    EXPECT_EQ(Frame(1.125), (Events{{kPress, 2}, {kRelease, 2}}));
-    Click(SDL_BUTTON_LEFT);
-    EXPECT_EQ(Frame(1.25), (Events{{kPress, 0}, {kDouble, 0}, {kRelease, 0}}));
-    Click(SDL_BUTTON_X1);
-    EXPECT_EQ(Frame(1.3125), (Events{{kPress, 3}, {kRelease, 3}}));
-    Click(SDL_BUTTON_X1);
-    EXPECT_EQ(Frame(1.375), (Events{{kPress, 3}, {kDouble, 3}, {kRelease, 3}}));
-}
-
-TEST_F(InputDeviceDXTest, FirstClickAfterStartIsNeverADoubleClick) {
-    // A device that has never been updated, clicked at the very start of the clock.
-    CInputDeviceDX fresh;
-    ASSERT_EQ(fresh.Init(nullptr, &m_viewport, m_log.get(), 0), 1);
-    for (const int sdlButton : {SDL_BUTTON_LEFT, SDL_BUTTON_RIGHT, SDL_BUTTON_MIDDLE, SDL_BUTTON_X1})
-        Click(sdlButton);
-    while (m_viewport.ProcessMessages()) {
-    }
-    fresh.Update(0.0);
-    EXPECT_EQ(EventsOf(fresh), (Events{{kPress, 0}, {kRelease, 0}, {kPress, 1}, {kRelease, 1}, {kPress, 2},
-                                       {kRelease, 2}, {kPress, 3}, {kRelease, 3}}));
 }
 
 TEST_F(InputDeviceDXTest, SwapSettingIsReadWhenTheDeviceStarts) {
@@ -810,36 +816,6 @@ TEST_F(InputDeviceDXTest, FailingToFollowARecreatedWindowLogsOnceAndReleasesTheD
         EXPECT_EQ(LogText(), expected);
         Key(SDL_SCANCODE_S, false);
     }
-}
-
-// --- Run-time classes -----------------------------------------------------------------------
-
-TEST(InputDeviceClassesTest, InputDeviceClassesAreFoundByName) {
-    RegisterCoreClasses();
-    RegisterPlatformClasses();
-
-    CClass* deviceClass = CClass::FindClass("CInputDeviceDX");
-    CClass* abstractClass = CClass::FindClass("CInputDevice");
-    ASSERT_NE(deviceClass, nullptr);
-    ASSERT_NE(abstractClass, nullptr);
-    EXPECT_EQ(deviceClass, CInputDeviceDX::GetStaticClass());
-    EXPECT_EQ(deviceClass->m_pParent, abstractClass);
-    EXPECT_EQ(abstractClass->m_pParent, CObject::GetStaticClass());
-
-    CObject* made = deviceClass->CreateObject();
-    auto* device = dynamic_cast<CInputDeviceDX*>(made);
-    ASSERT_NE(device, nullptr);
-    EXPECT_EQ(device->m_pClass, deviceClass);
-    EXPECT_EQ(device->HasKeyboard(), 0);
-    EXPECT_EQ(device->HasMouse(), 0);
-    EXPECT_EQ(device->m_nRepeatKey, -1);
-    delete made;
-
-    CObject* bare = abstractClass->CreateObject();
-    ASSERT_NE(bare, nullptr);
-    EXPECT_EQ(bare->m_pClass, CObject::GetStaticClass());
-    EXPECT_EQ(dynamic_cast<CInputDevice*>(bare), nullptr);
-    delete bare;
 }
 
 }  // namespace

@@ -7,10 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/Class.h"
-#include "engine/core/CoreClasses.h"
 #include "engine/platform/InputDevice.h"
-#include "engine/platform/PlatformClasses.h"
 #include "winapi/window/WinLayer.h"
 #include "winapi/window/WinWindow.h"
 #include "winapi/window/WindowTestHooks.h"
@@ -500,42 +497,6 @@ TEST_F(ViewportWin32Test, DeletingTheViewportDestroysItsWindow) {
     delete viewport;
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(winapi::GetSdlWindow(window), nullptr);
-}
-
-// --- Run-time classes -----------------------------------------------------------------------
-
-TEST(PlatformClassesTest, ViewportClassesAreFoundByName) {
-    RegisterCoreClasses();
-    RegisterPlatformClasses();
-
-    CClass* viewportClass = CClass::FindClass("CViewportWin32");
-    CClass* abstractClass = CClass::FindClass("CViewport");
-    ASSERT_NE(viewportClass, nullptr);
-    ASSERT_NE(abstractClass, nullptr);
-    EXPECT_EQ(viewportClass, CViewportWin32::GetStaticClass());
-    EXPECT_EQ(viewportClass->m_pParent, abstractClass);
-    EXPECT_EQ(abstractClass->m_pParent, CObject::GetStaticClass());
-
-    CObject* made = viewportClass->CreateObject();
-    auto* viewport = dynamic_cast<CViewportWin32*>(made);
-    ASSERT_NE(viewport, nullptr);
-    EXPECT_EQ(viewport->m_pClass, viewportClass);
-    EXPECT_EQ(viewport->GetWindowHandle(), nullptr);
-    EXPECT_EQ(viewport->IsQuitting(), 0);
-    delete made;
-
-    // The abstract bases make bare objects.
-    for (const char* name : {"CViewport", "CInputDevice"}) {
-        SCOPED_TRACE(name);
-        CClass* record = CClass::FindClass(name);
-        ASSERT_NE(record, nullptr);
-        CObject* bare = record->CreateObject();
-        ASSERT_NE(bare, nullptr);
-        EXPECT_EQ(bare->m_pClass, CObject::GetStaticClass());
-        EXPECT_EQ(dynamic_cast<CViewport*>(bare), nullptr);
-        EXPECT_EQ(dynamic_cast<CInputDevice*>(bare), nullptr);
-        delete bare;
-    }
 }
 
 }  // namespace

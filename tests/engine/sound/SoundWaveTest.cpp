@@ -499,17 +499,36 @@ TEST_F(SoundWaveTest, FmtChunkShorterThanSixteenBytesIsRefusedWithoutLooping) {
     }
 }
 
-TEST_F(SoundWaveTest, ChannelCountsOtherThanOneOrTwoAreRefused) {
-    const Bytes file = Tone({22050, 2, 16, 0.05, 440.0});
-    ASSERT_FALSE(file.empty());
-    const size_t fmt = FindChunk(file, "fmt ");
-    for (const uint16_t channels : {0, 3, 6, 0xFFFF}) {
-        SCOPED_TRACE(std::to_string(channels) + " channels");
-        Bytes edited = file;
-        Put16(&edited, fmt + 10, channels);
-        ExpectRefused(edited);
+TEST_F(SoundWaveTest, HeaderFieldsEditedToWhatTheReaderCannotPlayAreRefused) {
+    struct Case {
+        const char* field;
+        size_t offset;  // in the "fmt " chunk, from its header
+        ToneFormat tone;
+        std::vector<uint16_t> badValues;
+    };
+    const Case cases[] = {
+        {"format tag", 8, {22050, 1, 16, 0.05, 440.0}, {0, 2, 3, 0x11, 0xFFFE}},
+        {"channels", 10, {22050, 2, 16, 0.05, 440.0}, {0, 3, 6, 0xFFFF}},
+        {"block align of 8-bit stereo", 20, {22050, 2, 8, 0.05, 440.0}, {0}},
+        {"block align of 16-bit stereo", 20, {22050, 2, 16, 0.05, 440.0}, {0}},
+        {"bits per sample", 22, {22050, 1, 16, 0.05, 440.0}, {0, 4, 12, 15, 17, 24, 0xFFFF}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.field);
+        const Bytes file = Tone(c.tone);
+        ASSERT_FALSE(file.empty());
+        const size_t fmt = FindChunk(file, "fmt ");
+        for (const uint16_t value : c.badValues) {
+            SCOPED_TRACE(value);
+            Bytes edited = file;
+            Put16(&edited, fmt + c.offset, value);
+            ExpectRefused(edited);
+        }
     }
-    // Three channels as sox writes them: plain PCM, and WAVE_FORMAT_EXTENSIBLE.
+}
+
+TEST_F(SoundWaveTest, ThreeChannelsAreRefused) {
+    // As sox writes them: plain PCM, and WAVE_FORMAT_EXTENSIBLE.
     const Bytes plain = Sox("-b 16 -e signed-integer -t wavpcm", 3);
     ASSERT_FALSE(plain.empty());
     ASSERT_EQ(Get16(plain, FindChunk(plain, "fmt ") + 8), 1);
@@ -529,25 +548,6 @@ TEST_F(SoundWaveTest, SampleSizesOtherThanEightOrSixteenBitsAreRefused) {
         ASSERT_FALSE(file.empty());
         ExpectRefused(file);
     }
-    const Bytes file = Tone({22050, 1, 16, 0.05, 440.0});
-    ASSERT_FALSE(file.empty());
-    const size_t fmt = FindChunk(file, "fmt ");
-    for (const uint16_t bits : {0, 4, 12, 15, 17, 24, 0xFFFF}) {
-        SCOPED_TRACE(std::to_string(bits) + " bits");
-        Bytes edited = file;
-        Put16(&edited, fmt + 22, bits);
-        ExpectRefused(edited);
-    }
-}
-
-TEST_F(SoundWaveTest, BlockAlignOfZeroIsRefused) {
-    for (const int bits : {8, 16}) {
-        const Bytes file = Tone({22050, 2, bits, 0.05, 440.0});
-        ASSERT_FALSE(file.empty());
-        Bytes edited = file;
-        Put16(&edited, FindChunk(file, "fmt ") + 20, 0);
-        ExpectRefused(edited);
-    }
 }
 
 TEST_F(SoundWaveTest, CompressedAndFloatingPointWavesAreRefused) {
@@ -559,15 +559,6 @@ TEST_F(SoundWaveTest, CompressedAndFloatingPointWavesAreRefused) {
         ASSERT_FALSE(file.empty());
         ASSERT_NE(FindChunk(file, "data"), kNotFound);
         ExpectRefused(file);
-    }
-    // A PCM file whose tag says otherwise.
-    const Bytes file = Tone({22050, 1, 16, 0.05, 440.0});
-    ASSERT_FALSE(file.empty());
-    for (const uint16_t tag : {0, 2, 3, 0x11, 0xFFFE}) {
-        SCOPED_TRACE("tag " + std::to_string(tag));
-        Bytes edited = file;
-        Put16(&edited, FindChunk(file, "fmt ") + 8, tag);
-        ExpectRefused(edited);
     }
 }
 

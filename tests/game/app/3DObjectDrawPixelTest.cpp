@@ -108,23 +108,15 @@ FrameCheck CheckFrame(const std::function<int(float x, float y)>& expected, cons
     return check;
 }
 
-bool ColourNear(uint32_t a, uint32_t b, int tolerance) {
-    for (const int shift : {16, 8, 0}) {
-        if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > tolerance)
-            return false;
-    }
-    return true;
-}
-
 // What a pixel of the lit scene shows.
 enum Seen { kSeenBackground, kSeenFront, kSeenSide, kSeenOther };
 
 int SeenColour(uint32_t colour) {
-    if (ColourNear(colour, kBackground & 0xFFFFFF, 1))
+    if (ChannelsNear(colour, kBackground & 0xFFFFFF, 1))
         return kSeenBackground;
-    if (ColourNear(colour, kLitFront, 2))
+    if (ChannelsNear(colour, kLitFront, 2))
         return kSeenFront;
-    if (ColourNear(colour, kUnlitFace, 2))
+    if (ChannelsNear(colour, kUnlitFace, 2))
         return kSeenSide;
     return kSeenOther;
 }
@@ -317,7 +309,7 @@ TEST_F(ObjectDrawPixelTest, ABillboardFacesTheCameraOnlyWithAShaderAndACamera) {
             },
             [&](int x, int y) {
                 const uint32_t colour = frame.At(x, y);
-                return ColourNear(colour, kBillboardWhite, 1) ? 1 : ColourNear(colour, kBackground, 1) ? 0 : 2;
+                return ChannelsNear(colour, kBillboardWhite, 1) ? 1 : ChannelsNear(colour, kBackground, 1) ? 0 : 2;
             });
         EXPECT_EQ(check.wrong, 0) << check.firstWrong << " (0 background, 1 billboard)";
         EXPECT_GT(check.Checked(c.inside), c.inside ? 1400 : 60000);
@@ -411,7 +403,7 @@ TEST_F(TreeDrawPixelTest, OneDrawShowsTheObjectsAndCountsTheirShadows) {
         float x, y;
         m_Stage.m_Scene.Project(CVector3(box.centre.x, box.centre.y, box.centre.z - box.half.z), &x, &y);
         const uint32_t front = frame.At(static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y)));
-        EXPECT_TRUE(ColourNear(front, kLitFront, 2)) << "front at (" << x << ", " << y << ") is " << HexRgb(front);
+        EXPECT_TRUE(ChannelsNear(front, kLitFront, 2)) << "front at (" << x << ", " << y << ") is " << HexRgb(front);
     }
     const FrameCheck check = CheckStencil(casters, stencil);
     EXPECT_EQ(check.wrong, 0) << check.firstWrong;

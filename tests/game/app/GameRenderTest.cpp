@@ -315,16 +315,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- on pixels -----------------------------------------------------------------------------------
 
-bool Near(uint32_t a, uint32_t b, int tolerance) {
-    for (const int shift : {16, 8, 0}) {
-        if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > tolerance)
-            return false;
-    }
-    return true;
-}
-
 bool IsWhite(uint32_t colour) {
-    return Near(colour, 0xFFFFFF, 5);
+    return ChannelsNear(colour, 0xFFFFFF, 5);
 }
 
 // The board under half-transparent black.
@@ -412,7 +404,7 @@ TEST_F(GameRenderPixelTest, TheOverlayPassShowsOverTheScenePass) {
         for (int dy = -2; dy <= 2; ++dy) {
             for (int dx = -2; dx <= 2; ++dx) {
                 const uint32_t pixel = frame.At(spot.x + dx, spot.y + dy);
-                EXPECT_TRUE(Near(pixel, spot.colour, 3)) << HexRgb(pixel) << " at (" << spot.x + dx << ", "
+                EXPECT_TRUE(ChannelsNear(pixel, spot.colour, 3)) << HexRgb(pixel) << " at (" << spot.x + dx << ", "
                                                          << spot.y + dy << "), expected " << HexRgb(spot.colour);
             }
         }
@@ -443,8 +435,8 @@ TEST_P(GameRenderShadowTest, TheBlocksShadowIsDarkerThanTheBoardOnlyWithShadowsO
     int board = 0;
     int darkened = 0;
     for (const uint32_t pixel : frame.pixels) {
-        board += Near(pixel, kBoardColour, tolerance);
-        darkened += Near(pixel, kDarkenedBoard, tolerance);
+        board += ChannelsNear(pixel, kBoardColour, tolerance);
+        darkened += ChannelsNear(pixel, kDarkenedBoard, tolerance);
     }
     EXPECT_GT(board, 500000);
     if (!c.darkened) {
@@ -465,8 +457,8 @@ TEST_P(GameRenderShadowTest, TheBlocksShadowIsDarkerThanTheBoardOnlyWithShadowsO
             const uint32_t pixel = frame.At(x, y);
             const int count = stencil[static_cast<size_t>(y) * frame.width + x];
             counted += count > 0;
-            const bool isBoard = Near(pixel, kBoardColour, tolerance);
-            const bool isDarkened = Near(pixel, kDarkenedBoard, tolerance);
+            const bool isBoard = ChannelsNear(pixel, kBoardColour, tolerance);
+            const bool isDarkened = ChannelsNear(pixel, kDarkenedBoard, tolerance);
             if (!isBoard && !isDarkened)
                 continue;
             if (isDarkened != (count > 0) && wrong++ == 0)
@@ -552,7 +544,7 @@ TEST_F(GameRenderPixelTest, ThePointerFollowsTheXScaleAndAMissingTextureDrawsNot
     m_game->m_pPointerTexture = nullptr;
     const PixelFrame without = RenderFrame();
     const Bounds board =
-        Bounds::Of(without, 150, 450, 450, 750, [](uint32_t colour) { return Near(colour, kBoardColour, 3); });
+        Bounds::Of(without, 150, 450, 450, 750, [](uint32_t colour) { return ChannelsNear(colour, kBoardColour, 3); });
     EXPECT_EQ(board.count, 300 * 300) << "the bare board";
 }
 

@@ -135,16 +135,6 @@ std::string ScriptFixturePath(const char* name) {
     return std::string(SCRIPTER_FIXTURES_DIR) + "/" + name;
 }
 
-std::string Crlf(const std::string& text) {
-    std::string crlf;
-    for (const char c : text) {
-        if (c == '\n')
-            crlf += '\r';
-        crlf += c;
-    }
-    return crlf;
-}
-
 int TakeQuitRequest() {
     MSG message{};
     int code = -1;

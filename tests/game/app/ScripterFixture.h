@@ -46,8 +46,6 @@ private:
 // A line per node and object of the tree with every value a script sets, indented by depth:
 // two worlds read from the same text describe alike.
 std::string DescribeTree(const M3DOMTree* tree);
-// The text with every "\n" made CR LF, as the game's scripts are written.
-std::string Crlf(const std::string& text);
 // Takes the thread's quit request from the queue: its code, or -1 when none was posted.
 int TakeQuitRequest();
 

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "engine/graphics/RenderCodes.h"
 #include "engine/graphics/VertexBuffer.h"
@@ -35,21 +36,40 @@ CVector3 Polar(float distance, float angle, float z = 0.0f) {
     return CVector3(distance * std::cos(angle), distance * std::sin(angle), z);
 }
 
-TEST(ForceConeTest, StartsAsTheEngineExpects) {
+TEST(ForceConeTest, ANewConePushesABodyOnItsAxisAlongXWithStrengthOneWithinItsReach) {
+    CPhysicsWorld world(&Accept);
+    world.SetGravity(0.0f);
+    std::unique_ptr<CModel> ballModel = SphereModel(0.05f);
+    // From the apex at the origin along +x, reaching 1 out, the opening closed to the axis.
+    struct Placed {
+        const char* name;
+        float x;
+        float y;
+        float pushed;  // the field's strength there: 1 - d²
+    } placed[] = {
+        {"near the apex", 0.2f, 0.0f, 0.96f},
+        {"halfway", 0.5f, 0.0f, 0.75f},
+        {"beyond the reach", 1.5f, 0.0f, 0.0f},
+        {"off the axis", 0.5f, 0.1f, 0.0f},
+        {"behind the apex", -0.5f, 0.0f, 0.0f},
+    };
+    std::vector<CPhysicsBody*> bodies;
+    for (const Placed& p : placed) {
+        const CMatrix where = At(p.x, p.y);
+        bodies.push_back(world.AddBody(ballModel.get(), nullptr, 0, &where, -1, 1));
+    }
     CForceCone cone;
-    EXPECT_TRUE(Near(cone.m_vApex, CVector3(0, 0, 0)));
-    EXPECT_TRUE(Near(cone.m_vAnchor, CVector3(0, 0, 0)));
-    EXPECT_TRUE(Near(cone.m_vAxis, CVector3(1, 0, 0)));
-    EXPECT_EQ(cone.m_fAngle, 0.0f);
-    EXPECT_EQ(cone.m_fLength, 0.5f);
-    EXPECT_EQ(cone.m_fMinDist, 0.0f);
-    EXPECT_EQ(cone.m_fReach, 1.0f);
-    EXPECT_EQ(cone.m_fMinDistSq, 0.0f);
-    EXPECT_EQ(cone.m_fMaxDistSq, 1.0f);
-    EXPECT_EQ(cone.m_fInvRange, 1.0f);
-    EXPECT_EQ(cone.m_fHalfAngle, 0.0f);
-    EXPECT_EQ(cone.m_fAngleScale, 1.0f);
-    EXPECT_EQ(cone.m_fStrength, 1.0f);
+    world.AddForceField(&cone, 2.0f, 1);
+    world.Step(0.005);
+    for (size_t i = 0; i < bodies.size(); ++i) {
+        SCOPED_TRACE(placed[i].name);
+        dMass mass;
+        bodies[i]->GetMass(&mass);
+        // One step of the push: the field's strength x the factor x the cone's own strength.
+        const double expected = placed[i].pushed * 2.0 * 1.0 / mass.mass * 0.005;
+        EXPECT_NEAR(VelocityOf(bodies[i]).x, expected, 1e-4 * expected);
+        EXPECT_EQ(VelocityOf(bodies[i]).y, 0.0f);
+    }
 }
 
 TEST(ForceConeTest, SetReachCountsFromTheInnerDistance) {

@@ -213,11 +213,30 @@ TEST_F(PhysicsBodyTest, ShapesSitWhereTheTransformPutsThem) {
     }
 }
 
-TEST_F(PhysicsBodyTest, ExplicitCategoryIsKept) {
-    CPhysicsBody* body = m_world.AddBody(m_ball.get(), nullptr, 0, nullptr, 2, 1);
-    EXPECT_EQ(dGeomGetCategoryBits(body->m_pTransforms[0]), 2ul);
-    EXPECT_EQ(body->m_nFieldMask, 1u);
-    EXPECT_EQ(body->m_pWorld, &m_world);
+TEST_F(PhysicsBodyTest, TheCategoryAndFieldMaskGivenDecideWhatTheBodyMeets) {
+    // Two balls over static scenery under a cone blowing down: one of category 2 that the
+    // field's mask takes, one of the automatic category that the mask leaves out.
+    const CMatrix crateAt = At(0.5f, 0.0f);
+    m_world.AddBody(m_crate.get(), nullptr, 1, &crateAt, -1, 0);
+    const CMatrix overCrate = At(0.5f, 0.6f);
+    CPhysicsBody* ghost = m_world.AddBody(m_ball.get(), nullptr, 0, &overCrate, 2, 1);
+    CPhysicsBody* plain = m_world.AddBody(m_ball.get(), nullptr, 0, &overCrate, -1, 2);
+    plain->m_nNoCollideId = 1;
+    ghost->m_nNoCollideWith = 1;
+    CForceCone blower;
+    blower.SetOpeningAngle(30.0f);
+    const CVector3 down(0.0f, -1.0f, 0.0f);
+    blower.SetDirection(&down);
+    blower.SetReach(5.0f);
+    const CVector3 above(0.5f, 2.0f, 0.0f);
+    blower.SetPosition(&above);
+    m_world.AddForceField(&blower, 1.0f, 1);
+
+    m_world.Step(0.005);
+    EXPECT_LT(VelocityOf(ghost).y, VelocityOf(plain).y) << "the field takes the mask it was given";
+    StepFor(&m_world, 200);
+    EXPECT_LT(PositionOf(ghost).y, 0.0f) << "category 2 passes through the scenery";
+    EXPECT_NEAR(PositionOf(plain).y, 0.4f, 0.02f) << "resting on the crate";
 }
 
 TEST_F(PhysicsBodyTest, RebuildTurnsSceneryIntoAMovingBody) {

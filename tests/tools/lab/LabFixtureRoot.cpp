@@ -34,17 +34,6 @@ const FixtureModel kModels[] = {
 
 const char* const kFolders[] = {"scripts/gfx", "scripts/shaders", "scripts/elements", "data/models"};
 
-// Lines end in CR LF, the only line break of the scripts' readers.
-std::string Crlf(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        if (c == '\n')
-            out += '\r';
-        out += c;
-    }
-    return out;
-}
-
 const char kShaders[] = "plain\n{\n\tpass\n\t{\n\t\tdiffuse 0.8 0.8 0.8 1.0\n\t\tambient 0.3 0.3 0.3 1.0\n\t}\n}\n";
 
 // An object of a model under the plain shader, at the indent.

@@ -8,14 +8,14 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <cstring>
 #include <functional>
-#include <sstream>
-#include <string>
 #include <vector>
 
 #include "bench/D3D9Windowed.h"
+#include "tests/support/PixelAssertions.h"
+#include "tests/support/PixelFrame.h"
+#include "tests/winapi/d3d9/D3D9TestFixture.h"
 #include "winapi/d3d9/D3D9TestHooks.h"
 #include "winapi/window/WinWindow.h"
 
@@ -94,144 +94,19 @@ bool Inside(const RECT& r, int x, int y) {
     return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }
 
-int Channel(D3DCOLOR color, int shift) {
-    return static_cast<int>((color >> shift) & 0xFF);
-}
-
-bool Near(D3DCOLOR a, D3DCOLOR b, int tolerance) {
-    for (const int shift : {0, 8, 16}) {
-        if (std::abs(Channel(a, shift) - Channel(b, shift)) > tolerance)
-            return false;
-    }
-    return true;
-}
-
-std::string Hex(D3DCOLOR color) {
-    std::ostringstream out;
-    out << "0x" << std::hex << color;
-    return out.str();
-}
-
-// --- The back buffer as read back ----------------------------------------------------------
-
-struct Frame {
-    std::vector<uint32_t> pixels;
-    int width = 0;
-    int height = 0;
-
-    D3DCOLOR At(int x, int y) const {
-        return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] & 0xFFFFFFu;
-    }
-
-    int Count(const RECT& r, D3DCOLOR rgb) const {
-        int count = 0;
-        for (int y = std::max<LONG>(r.top, 0); y < std::min<LONG>(r.bottom, height); ++y) {
-            for (int x = std::max<LONG>(r.left, 0); x < std::min<LONG>(r.right, width); ++x)
-                count += At(x, y) == rgb ? 1 : 0;
-        }
-        return count;
-    }
-};
-
-// Every pixel against the colour `expected` gives it; names the first few that differ.
-::testing::AssertionResult PixelsAre(const Frame& frame, const std::function<D3DCOLOR(int, int)>& expected) {
-    int wrong = 0;
-    std::ostringstream report;
-    for (int y = 0; y < frame.height; ++y) {
-        for (int x = 0; x < frame.width; ++x) {
-            const D3DCOLOR want = expected(x, y);
-            if (frame.At(x, y) == want)
-                continue;
-            if (++wrong <= 8)
-                report << " (" << x << "," << y << ") is " << Hex(frame.At(x, y)) << " not " << Hex(want) << ";";
-        }
-    }
-    if (wrong == 0)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << wrong << " pixels differ:" << report.str();
-}
-
-// Exactly the pixels of `r` have `inside`, all others `outside`.
-::testing::AssertionResult OnlyRectIs(const Frame& frame, const RECT& r, D3DCOLOR inside, D3DCOLOR outside) {
-    return PixelsAre(frame, [&](int x, int y) { return Inside(r, x, y) ? inside : outside; });
-}
-
 // --- Windows and devices --------------------------------------------------------------------
-
-LRESULT TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-const char kClassName[] = "D3D9DeviceTestClass";
 
 D3DPRESENT_PARAMETERS StandardParameters(HWND window) {
     return WindowedPresentParameters(window, kWidth, kHeight);
 }
 
-// A window and the Direct3D object for each test; the device is made on request, and
-// everything is released in the right order at the end.
-class D3D9DeviceFixture : public ::testing::Test {
+// An 80 x 60 window and the Direct3D object for each test, and a 64 x 48 X8R8G8B8 windowed
+// device with a D24S8 depth-stencil buffer unless creation itself is under test.
+class D3D9DeviceFixture : public d3d9fixture::CD3D9TestFixture {
 protected:
-    static void SetUpTestSuite() {
-        static const bool registered = [] {
-            WNDCLASSA windowClass{};
-            windowClass.style = CS_OWNDC;
-            windowClass.lpfnWndProc = &TestWindowProc;
-            windowClass.lpszClassName = kClassName;
-            return RegisterClassA(&windowClass) != 0;
-        }();
-        ASSERT_TRUE(registered);
-    }
-
-    void SetUp() override {
-        m_window = CreateWindowExA(0, kClassName, "D3D9 device test", WS_CAPTION | WS_SYSMENU, 0, 0, kWindowWidth,
-                                   kWindowHeight, nullptr, nullptr, nullptr, nullptr);
-        ASSERT_NE(m_window, nullptr);
-        m_d3d = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(m_d3d, nullptr);
-    }
-
-    void TearDown() override {
-        for (IDirect3DTexture9* texture : m_textures)
-            texture->Release();
-        for (IDirect3DVertexBuffer9* buffer : m_vertexBuffers)
-            buffer->Release();
-        for (IDirect3DIndexBuffer9* buffer : m_indexBuffers)
-            buffer->Release();
-        m_textures.clear();
-        m_vertexBuffers.clear();
-        m_indexBuffers.clear();
-        if (m_device) {
-            EXPECT_EQ(m_device->Release(), 0u) << "something still holds the device";
-        }
-        m_device = nullptr;
-        if (m_d3d)
-            m_d3d->Release();
-        m_d3d = nullptr;
-        winapi::d3d::ClearFailures();
-        winapi::d3d::UseDefaultAdapterModes();
-        if (m_window)
-            DestroyWindow(m_window);
-        m_window = nullptr;
-    }
-
-    HRESULT CreateDevice(D3DPRESENT_PARAMETERS* parameters, DWORD flags = D3DCREATE_HARDWARE_VERTEXPROCESSING) {
-        IDirect3DDevice9* device = nullptr;
-        const HRESULT hr =
-            m_d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, m_window, flags, parameters, &device);
-        if (device) {
-            if (m_device)
-                m_device->Release();
-            m_device = device;
-        }
-        return hr;
-    }
-
-    Frame Grab() {
-        Frame frame;
-        EXPECT_TRUE(winapi::d3d::ReadBackBuffer(m_device, &frame.pixels, &frame.width, &frame.height));
-        return frame;
-    }
+    explicit D3D9DeviceFixture(bool createDevice)
+        : CD3D9TestFixture(d3d9fixture::DeviceSetup{"D3D9 device test", D3DFMT_X8R8G8B8, kWindowWidth, kWindowHeight,
+                                                    kWidth, kHeight, createDevice}) {}
 
     D3DCOLOR PixelAt(int x, int y) { return Grab().At(x, y); }
 
@@ -282,9 +157,8 @@ protected:
                                              DWORD usage = D3DUSAGE_WRITEONLY) {
         IDirect3DVertexBuffer9* buffer = nullptr;
         EXPECT_EQ(m_device->CreateVertexBuffer(bytes, usage, kTlFvf, pool, &buffer, nullptr), D3D_OK);
-        if (!buffer)
+        if (!Keep(buffer))
             return nullptr;
-        m_vertexBuffers.push_back(buffer);
         if (data)
             Fill(buffer, data, bytes);
         return buffer;
@@ -294,9 +168,8 @@ protected:
                                            D3DPOOL pool = D3DPOOL_MANAGED) {
         IDirect3DIndexBuffer9* buffer = nullptr;
         EXPECT_EQ(m_device->CreateIndexBuffer(bytes, D3DUSAGE_WRITEONLY, format, pool, &buffer, nullptr), D3D_OK);
-        if (!buffer)
+        if (!Keep(buffer))
             return nullptr;
-        m_indexBuffers.push_back(buffer);
         if (data)
             Fill(buffer, data, bytes);
         return buffer;
@@ -306,9 +179,7 @@ protected:
                                    D3DPOOL pool = D3DPOOL_MANAGED) {
         IDirect3DTexture9* texture = nullptr;
         EXPECT_EQ(m_device->CreateTexture(width, height, levels, 0, format, pool, &texture, nullptr), D3D_OK);
-        if (texture)
-            m_textures.push_back(texture);
-        return texture;
+        return Keep(texture);
     }
 
     // A 32-bit texture of one colour in every texel of level 0.
@@ -326,46 +197,23 @@ protected:
         EXPECT_EQ(texture->UnlockRect(0), D3D_OK);
         return texture;
     }
-
-    template <typename T>
-    void Free(std::vector<T*>& list, T* resource) {
-        list.erase(std::remove(list.begin(), list.end(), resource), list.end());
-        resource->Release();
-    }
-    void Free(IDirect3DVertexBuffer9* buffer) { Free(m_vertexBuffers, buffer); }
-    void Free(IDirect3DIndexBuffer9* buffer) { Free(m_indexBuffers, buffer); }
-    void Free(IDirect3DTexture9* texture) { Free(m_textures, texture); }
-
-    HWND m_window = nullptr;
-    IDirect3D9* m_d3d = nullptr;
-    IDirect3DDevice9* m_device = nullptr;
-    std::vector<IDirect3DTexture9*> m_textures;
-    std::vector<IDirect3DVertexBuffer9*> m_vertexBuffers;
-    std::vector<IDirect3DIndexBuffer9*> m_indexBuffers;
 };
 
 // Creation itself is under test: no device is made up front.
-using D3D9DeviceCreationTest = D3D9DeviceFixture;
+class D3D9DeviceCreationTest : public D3D9DeviceFixture {
+protected:
+    D3D9DeviceCreationTest() : D3D9DeviceFixture(false) {}
+};
 
-// A 64x48 X8R8G8B8 windowed device with a D24S8 depth-stencil buffer.
 class D3D9DeviceTest : public D3D9DeviceFixture {
 protected:
-    void SetUp() override {
-        D3D9DeviceFixture::SetUp();
-        if (HasFatalFailure())
-            return;
-        m_parameters = StandardParameters(m_window);
-        ASSERT_EQ(CreateDevice(&m_parameters), D3D_OK);
-        ASSERT_NE(m_device, nullptr);
-    }
+    D3D9DeviceTest() : D3D9DeviceFixture(true) {}
 
     // Reset with the parameters the device was made with.
     HRESULT Reset() {
         D3DPRESENT_PARAMETERS parameters = m_parameters;
         return m_device->Reset(&parameters);
     }
-
-    D3DPRESENT_PARAMETERS m_parameters{};
 };
 
 // --- The Direct3D object ----------------------------------------------------------------------
@@ -512,7 +360,7 @@ TEST_F(D3D9DeviceCreationTest, WindowedZeroSizeTakesTheClientAreaAndWritesItBack
     EXPECT_EQ(viewport.Height, clientHeight);
 
     ASSERT_EQ(m_device->Clear(0, nullptr, D3DCLEAR_TARGET, Opaque(kBlue), 1.0f, 0), D3D_OK);
-    const Frame frame = Grab();
+    const PixelFrame frame = Grab();
     EXPECT_EQ(frame.width, kWindowWidth);
     EXPECT_EQ(frame.height, kWindowHeight);
     EXPECT_EQ(frame.Count(RECT{0, 0, kWindowWidth, kWindowHeight}, kBlue), kWindowWidth * kWindowHeight);
@@ -627,10 +475,10 @@ TEST_F(D3D9DeviceCreationTest, OutOfVideoMemoryFailsTheNextTextureCreations) {
 TEST_F(D3D9DeviceTest, ClearFillsTheWholeBufferOutsideAScene) {
     for (const D3DCOLOR rgb : {0x336699u, kWhite, kBlack, 0x010203u}) {
         ASSERT_EQ(m_device->Clear(0, nullptr, D3DCLEAR_TARGET, Opaque(rgb), 1.0f, 0), D3D_OK);
-        const Frame frame = Grab();
+        const PixelFrame frame = Grab();
         ASSERT_EQ(frame.width, kWidth);
         ASSERT_EQ(frame.height, kHeight);
-        EXPECT_EQ(frame.Count(kWholeBuffer, rgb), kWidth * kHeight) << Hex(rgb);
+        EXPECT_EQ(frame.Count(kWholeBuffer, rgb), kWidth * kHeight) << HexRgb(rgb);
     }
     // Inside a scene as well.
     ASSERT_EQ(m_device->BeginScene(), D3D_OK);
@@ -936,7 +784,7 @@ TEST_F(D3D9DeviceTest, DepthStatesDecideWhichOverlappingQuadShows) {
             m_device->SetRenderState(D3DRS_ZFUNC, c.zFunc);
         DrawQuad(first, Opaque(kRed), c.firstZ);
         DrawQuad(second, Opaque(kGreen), c.secondZ);
-        const Frame frame = Grab();
+        const PixelFrame frame = Grab();
         if (c.zFunc == D3DCMP_NEVER) {
             EXPECT_EQ(frame.Count(kWholeBuffer, kBlack), kWidth * kHeight);
             continue;
@@ -1001,7 +849,7 @@ protected:
     }
 
     // The pixels whose stencil value is `value`, white on black.
-    Frame PixelsWithStencil(DWORD value) {
+    PixelFrame PixelsWithStencil(DWORD value) {
         EXPECT_EQ(m_device->Clear(0, nullptr, D3DCLEAR_TARGET, Opaque(kBlack), 1.0f, 0), D3D_OK);
         m_device->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_EQUAL);
         m_device->SetRenderState(D3DRS_STENCILREF, value);
@@ -1109,10 +957,10 @@ TEST_F(D3D9DeviceTest, BlendFactorsCombineSourceAndBackground) {
         m_device->SetRenderState(D3DRS_SRCBLEND, c.sourceBlend);
         m_device->SetRenderState(D3DRS_DESTBLEND, c.destinationBlend);
         DrawQuad(drawn, c.source);
-        const Frame frame = Grab();
-        EXPECT_PRED3(Near, frame.At(16, 12), c.expected, 1);
-        EXPECT_PRED3(Near, frame.At(47, 35), c.expected, 1);
-        EXPECT_PRED3(Near, frame.At(32, 24), c.expected, 1);
+        const PixelFrame frame = Grab();
+        EXPECT_TRUE(ColourNear(frame.At(16, 12), c.expected, 1));
+        EXPECT_TRUE(ColourNear(frame.At(47, 35), c.expected, 1));
+        EXPECT_TRUE(ColourNear(frame.At(32, 24), c.expected, 1));
         EXPECT_EQ(frame.At(15, 12), c.background);
         EXPECT_EQ(frame.At(48, 35), c.background);
     }
@@ -1480,7 +1328,7 @@ TEST_F(D3D9DeviceResetTest, ResetToAnotherSizeResizesTheBackBuffer) {
 
     ClearAll(kBlack);
     DrawQuad(RECT{16, 12, 32, 24}, Opaque(kRed));
-    const Frame frame = Grab();
+    const PixelFrame frame = Grab();
     ASSERT_EQ(frame.width, 32);
     ASSERT_EQ(frame.height, 24);
     EXPECT_TRUE(OnlyRectIs(frame, RECT{16, 12, 32, 24}, kRed, kBlack));
@@ -1492,7 +1340,7 @@ TEST_F(D3D9DeviceResetTest, ResetToAnotherSizeResizesTheBackBuffer) {
     EXPECT_EQ(parameters.BackBufferWidth, static_cast<UINT>(kWindowWidth));
     EXPECT_EQ(parameters.BackBufferHeight, static_cast<UINT>(kWindowHeight));
     ClearAll(kGreen);
-    const Frame whole = Grab();
+    const PixelFrame whole = Grab();
     EXPECT_EQ(whole.width, kWindowWidth);
     EXPECT_EQ(whole.Count(RECT{0, 0, kWindowWidth, kWindowHeight}, kGreen), kWindowWidth * kWindowHeight);
 }
@@ -1505,7 +1353,7 @@ TEST_F(D3D9DeviceResetTest, ResetWithUnusableParametersKeepsTheDevice) {
     // The old back buffer still serves.
     ClearAll(kBlack);
     DrawQuad(RECT{0, 0, 10, 10}, Opaque(kRed));
-    const Frame frame = Grab();
+    const PixelFrame frame = Grab();
     EXPECT_EQ(frame.width, kWidth);
     EXPECT_TRUE(OnlyRectIs(frame, RECT{0, 0, 10, 10}, kRed, kBlack));
 }
@@ -1626,7 +1474,7 @@ TEST_F(D3D9DeviceTest, PartialLockUpdatesOnlyItsRange) {
     ASSERT_EQ(m_device->BeginScene(), D3D_OK);
     EXPECT_EQ(m_device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2), D3D_OK);
     ASSERT_EQ(m_device->EndScene(), D3D_OK);
-    const Frame frame = Grab();
+    const PixelFrame frame = Grab();
     EXPECT_EQ(frame.At(9, 9), kRed) << "first triangle unchanged";
     EXPECT_EQ(frame.At(38, 38), kRed);
     EXPECT_EQ(frame.At(50, 38), kRed) << "the moved vertex widens the second triangle";
@@ -1813,7 +1661,7 @@ TEST_F(D3D9DeviceTest, TexelsWrittenRowByRowWithThePitchAreDrawn) {
 
         ClearAll(kGrey);
         DrawTexturedQuad(texture, RECT{0, 0, 16, 16});
-        const Frame frame = Grab();
+        const PixelFrame frame = Grab();
         for (int y = 0; y < 4; ++y) {
             for (int x = 0; x < 4; ++x)
                 EXPECT_EQ(frame.At(4 * x + 2, 4 * y + 2), TexelColor(x, y)) << "texel " << x << "," << y;
@@ -1840,7 +1688,7 @@ TEST_F(D3D9DeviceTest, LockRectWithARectangleStartsAtItsCorner) {
 
     ClearAll(kBlack);
     DrawTexturedQuad(texture, RECT{0, 0, 16, 16});
-    const Frame frame = Grab();
+    const PixelFrame frame = Grab();
     for (int y = 0; y < 4; ++y) {
         for (int x = 0; x < 4; ++x) {
             D3DCOLOR expected = kGrey;

@@ -139,7 +139,7 @@ protected:
             const D3DCOLOR expected = ColorOf(Mean(corners));
             const D3DCOLOR actual =
                 pixels[static_cast<size_t>(points[i].second) * kSize + static_cast<size_t>(points[i].first)];
-            EXPECT_TRUE(ColorNear(actual, expected)) << "at " << points[i].first << ", " << points[i].second;
+            EXPECT_TRUE(ColourNear(actual, expected)) << "at " << points[i].first << ", " << points[i].second;
         }
     }
 
@@ -222,7 +222,7 @@ TEST_F(D3D9LightTest, EightLightsAddUp) {
             ASSERT_EQ(m_device->LightEnable(index, index < enabled ? TRUE : FALSE), D3D_OK);
         DrawTriangles({TriangleAround(32, 32)});
         const int grey = Byte(static_cast<float>(enabled) / 16.0f);
-        EXPECT_TRUE(ColorNear(Pixel(32, 32), Rgb(grey, grey, grey)));
+        EXPECT_TRUE(ColourNear(Pixel(32, 32), Rgb(grey, grey, grey)));
     }
 }
 
@@ -308,7 +308,7 @@ TEST_F(D3D9LightTest, MaterialSourcesTakeTheVertexColoursTheyName) {
         const Rgba expected{std::min(e.r + 0.25f * a.r + 0.5f * d.r, 1.0f) + 0.25f * s.r,
                             std::min(e.g + 0.25f * a.g + 0.5f * d.g, 1.0f) + 0.25f * s.g,
                             std::min(e.b + 0.25f * a.b + 0.5f * d.b, 1.0f) + 0.25f * s.b, 1.0f};
-        EXPECT_TRUE(ColorNear(Pixel(32, 32), ColorOf(expected)));
+        EXPECT_TRUE(ColourNear(Pixel(32, 32), ColorOf(expected)));
     }
 }
 

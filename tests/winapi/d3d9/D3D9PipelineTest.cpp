@@ -8,13 +8,12 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <numbers>
-#include <string>
 #include <vector>
 
+#include "tests/support/PixelAssertions.h"
+#include "tests/support/PixelFrame.h"
 #include "tests/winapi/d3d9/D3D9TestFixture.h"
 #include "winapi/d3d9/D3D9.h"
 
@@ -22,25 +21,8 @@ namespace {
 
 using namespace d3d9fixture;
 
-std::string Hex(D3DCOLOR color) {
-    char text[16];
-    snprintf(text, sizeof text, "0x%06X", static_cast<unsigned>(color & 0xFFFFFF));
-    return text;
-}
-
 D3DCOLOR RgbOf(float r, float g, float b) {
     return Rgb(Byte(r), Byte(g), Byte(b));
-}
-
-// Red, green and blue each within `tolerance` of the expected value (the back buffer has no
-// alpha); llvmpipe's fixed-point arithmetic rounds a step either way.
-::testing::AssertionResult ColorNear(D3DCOLOR actual, D3DCOLOR expected, int tolerance = 2) {
-    for (const int shift : {16, 8, 0}) {
-        if (std::abs(Channel(actual, shift) - Channel(expected, shift)) > tolerance)
-            return ::testing::AssertionFailure()
-                   << "pixel " << Hex(actual) << ", expected " << Hex(expected) << " within " << tolerance;
-    }
-    return ::testing::AssertionSuccess();
 }
 
 // --- Matrices, rows first, points as row vectors (p x M) ------------------------------------
@@ -181,7 +163,7 @@ protected:
         Coverage coverage;
         for (int y = 0; y < kSize; ++y) {
             for (int x = 0; x < kSize; ++x) {
-                if (!ColorNear(pixels[static_cast<size_t>(y) * kSize + static_cast<size_t>(x)], color))
+                if (!ColourNear(pixels[static_cast<size_t>(y) * kSize + static_cast<size_t>(x)], color))
                     continue;
                 ++coverage.count;
                 coverage.left = std::min(coverage.left, x);
@@ -422,7 +404,7 @@ TEST_F(D3D9PipelineTest, DirectionalLightGivesEmissiveAmbientAndDiffuseTerms) {
         DrawLitTriangle(c.normal);
         EndFrame();
         // The blue term exceeds 1 when lit and must saturate.
-        EXPECT_TRUE(ColorNear(Pixel(c.x, 32), DirectionalLighting(colors, globalAmbient, light, c.nDotL)));
+        EXPECT_TRUE(ColourNear(Pixel(c.x, 32), DirectionalLighting(colors, globalAmbient, light, c.nDotL)));
     }
 }
 
@@ -453,7 +435,7 @@ TEST_F(D3D9PipelineTest, WithoutLightingVerticesShowTheirColourOrWhite) {
             Draw(D3DPT_TRIANGLELIST, 1, D3DFVF_XYZ, std::vector<PlainVertex>(plain, plain + 3));
         }
         EndFrame();
-        EXPECT_TRUE(ColorNear(Pixel(32, 32), c.expected));
+        EXPECT_TRUE(ColourNear(Pixel(32, 32), c.expected));
     }
 }
 
@@ -508,7 +490,7 @@ TEST_F(D3D9PipelineTest, LitColoursComeFromTheVertexOrTheMaterialAsTheSourcesSay
             DrawLitTriangle({0, 0, -1});
         }
         EndFrame();
-        EXPECT_TRUE(ColorNear(Pixel(32, 32), c.expected));
+        EXPECT_TRUE(ColourNear(Pixel(32, 32), c.expected));
     }
 }
 
@@ -544,7 +526,7 @@ TEST_F(D3D9PipelineTest, LitAlphaIsTheAlphaOfTheDiffuseSource) {
             DrawLitTriangle({0, 0, -1});
         }
         EndFrame();
-        EXPECT_TRUE(ColorNear(Pixel(32, 32), Rgb(c.alpha, c.alpha, c.alpha)));
+        EXPECT_TRUE(ColourNear(Pixel(32, 32), Rgb(c.alpha, c.alpha, c.alpha)));
     }
 }
 
@@ -568,7 +550,7 @@ TEST_F(D3D9PipelineTest, EnablingALightNeverSetMakesTheDefaultLight) {
     BeginFrame();
     DrawLitTriangle({0, 0, -1});
     EndFrame();
-    EXPECT_TRUE(ColorNear(Pixel(32, 32), RgbOf(0.5f, 0.25f, 1.0f)));
+    EXPECT_TRUE(ColourNear(Pixel(32, 32), RgbOf(0.5f, 0.25f, 1.0f)));
 }
 
 TEST_F(D3D9PipelineTest, NormalsScaleByTheInverseOfTheWorldUnlessNormalized) {
@@ -606,7 +588,7 @@ TEST_F(D3D9PipelineTest, NormalsScaleByTheInverseOfTheWorldUnlessNormalized) {
         Draw(D3DPT_TRIANGLELIST, 1, D3DFVF_XYZ | D3DFVF_NORMAL, vertices);
         EndFrame();
         const float nDotL = 0.8f * c.factor;
-        EXPECT_TRUE(ColorNear(Pixel(32, 32), RgbOf(1.0f * nDotL, 0.5f * nDotL, 0.25f * nDotL)));
+        EXPECT_TRUE(ColourNear(Pixel(32, 32), RgbOf(1.0f * nDotL, 0.5f * nDotL, 0.25f * nDotL)));
     }
 }
 
@@ -649,8 +631,8 @@ TEST_F(D3D9PipelineTest, SpecularHighlightIsAddedAfterTexturing) {
         EndFrame();
         pixels[specular ? 1 : 0] = Pixel(32, 32);
     }
-    EXPECT_TRUE(ColorNear(pixels[0], RgbOf(textured, textured, textured)));
-    EXPECT_TRUE(ColorNear(pixels[1], RgbOf(textured + highlight * 1.0f, textured + highlight * 0.5f,
+    EXPECT_TRUE(ColourNear(pixels[0], RgbOf(textured, textured, textured)));
+    EXPECT_TRUE(ColourNear(pixels[1], RgbOf(textured + highlight * 1.0f, textured + highlight * 0.5f,
                                            textured + highlight * 0.25f)));
     for (const int shift : {16, 8, 0})
         EXPECT_GT(Channel(pixels[1], shift), Channel(pixels[0], shift) + 10);
@@ -666,10 +648,10 @@ TEST_F(D3D9PipelineTest, StageZeroModulatesTexelsByTheVertexColourAndTakesTexelA
     BeginFrame();
     DrawFullScreen(vertexColor);
     EndFrame();
-    EXPECT_TRUE(ColorNear(Pixel(16, 16), Rgb(128, 0, 0)));
-    EXPECT_TRUE(ColorNear(Pixel(48, 16), Rgb(0, 255, 0)));
-    EXPECT_TRUE(ColorNear(Pixel(16, 48), Rgb(0, 0, 64)));
-    EXPECT_TRUE(ColorNear(Pixel(48, 48), Rgb(128, 255, 64)));
+    EXPECT_TRUE(ColourNear(Pixel(16, 16), Rgb(128, 0, 0)));
+    EXPECT_TRUE(ColourNear(Pixel(48, 16), Rgb(0, 255, 0)));
+    EXPECT_TRUE(ColourNear(Pixel(16, 48), Rgb(0, 0, 64)));
+    EXPECT_TRUE(ColourNear(Pixel(48, 48), Rgb(128, 255, 64)));
 
     // Alpha is the texel's 0xC0, not modulated by the vertex's 0x40: a second stage shows it.
     SetColorStage(1, D3DTOP_SELECTARG1, D3DTA_CURRENT | D3DTA_ALPHAREPLICATE);
@@ -677,7 +659,7 @@ TEST_F(D3D9PipelineTest, StageZeroModulatesTexelsByTheVertexColourAndTakesTexelA
     BeginFrame();
     DrawFullScreen(vertexColor);
     EndFrame();
-    EXPECT_TRUE(ColorNear(Pixel(16, 16), Rgb(0xC0, 0xC0, 0xC0)));
+    EXPECT_TRUE(ColourNear(Pixel(16, 16), Rgb(0xC0, 0xC0, 0xC0)));
 }
 
 TEST_F(D3D9PipelineTest, TextureFormatsReadTheirChannels) {
@@ -714,8 +696,8 @@ TEST_F(D3D9PipelineTest, TextureFormatsReadTheirChannels) {
         SetAlphaStage(1, D3DTOP_SELECTARG1, D3DTA_CURRENT);
         DrawScreenQuad(32, 0, kSize, kSize, 0xFFFFFFFF);
         EndFrame();
-        EXPECT_TRUE(ColorNear(Pixel(16, 32), c.color));
-        EXPECT_TRUE(ColorNear(Pixel(48, 32), Rgb(c.alpha, c.alpha, c.alpha)));
+        EXPECT_TRUE(ColourNear(Pixel(16, 32), c.color));
+        EXPECT_TRUE(ColourNear(Pixel(48, 32), Rgb(c.alpha, c.alpha, c.alpha)));
     }
 }
 
@@ -725,7 +707,7 @@ TEST_F(D3D9PipelineTest, StageReadingAnUnboundTextureActsAsDisabled) {
     BeginFrame();
     DrawFullScreen(diffuse);
     EndFrame();
-    EXPECT_TRUE(ColorNear(Pixel(32, 32), diffuse));
+    EXPECT_TRUE(ColourNear(Pixel(32, 32), diffuse));
 
     // A later stage adding its missing texture leaves the result of the stage before.
     ASSERT_EQ(m_device->SetTexture(0, SolidTexture(0xFF808080)), D3D_OK);
@@ -734,7 +716,7 @@ TEST_F(D3D9PipelineTest, StageReadingAnUnboundTextureActsAsDisabled) {
     BeginFrame();
     DrawFullScreen(diffuse);
     EndFrame();
-    EXPECT_TRUE(ColorNear(Pixel(32, 32), Rgb(64, 96, 32)));
+    EXPECT_TRUE(ColourNear(Pixel(32, 32), Rgb(64, 96, 32)));
 }
 
 TEST_F(D3D9PipelineTest, UnboundTextureArgumentThatTheOperationIgnoresLeavesTheStageWorking) {
@@ -760,7 +742,7 @@ TEST_F(D3D9PipelineTest, UnboundTextureArgumentThatTheOperationIgnoresLeavesTheS
         BeginFrame();
         DrawFullScreen(0xFFFF0000);
         EndFrame();
-        EXPECT_TRUE(ColorNear(Pixel(32, 32), factor));
+        EXPECT_TRUE(ColourNear(Pixel(32, 32), factor));
     }
 }
 
@@ -836,7 +818,7 @@ TEST_F(D3D9PipelineStageTest, ColourOperationsCombineTheirArguments) {
         SCOPED_TRACE(c.name);
         SetColorStage(1, c.op, c.arg1, c.arg2);
         SetStage(1, D3DTSS_COLORARG0, c.arg0);
-        EXPECT_TRUE(ColorNear(DrawAndRead(), c.expected));
+        EXPECT_TRUE(ColourNear(DrawAndRead(), c.expected));
     }
 }
 
@@ -869,7 +851,7 @@ TEST_F(D3D9PipelineStageTest, AlphaOperationsCombineTheirArguments) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SetAlphaStage(1, c.op, c.arg1, c.arg2);
-        EXPECT_TRUE(ColorNear(DrawAndRead(), Rgb(c.expected, c.expected, c.expected)));
+        EXPECT_TRUE(ColourNear(DrawAndRead(), Rgb(c.expected, c.expected, c.expected)));
     }
 }
 
@@ -909,7 +891,7 @@ TEST_F(D3D9PipelineStageTest, EachStageSaturatesBeforeTheNext) {
         BeginFrame();
         DrawFullScreen(c.diffuse);
         EndFrame();
-        EXPECT_TRUE(ColorNear(Pixel(32, 32), Rgb(c.expected, c.expected, c.expected)));
+        EXPECT_TRUE(ColourNear(Pixel(32, 32), Rgb(c.expected, c.expected, c.expected)));
     }
 }
 
@@ -922,12 +904,12 @@ TEST_F(D3D9PipelineStageTest, TempResultLeavesCurrentForLaterStages) {
     SetStage(1, D3DTSS_RESULTARG, D3DTA_TEMP);
     SetColorStage(2, D3DTOP_MODULATE, D3DTA_TEMP, D3DTA_CURRENT);
     SetAlphaStage(2, D3DTOP_SELECTARG1, D3DTA_CURRENT);
-    EXPECT_TRUE(ColorNear(DrawAndRead(), Rgb(0, 64, 0)));
+    EXPECT_TRUE(ColourNear(DrawAndRead(), Rgb(0, 64, 0)));
 
     // Written to current instead, the same stages give factor x factor.
     SetStage(1, D3DTSS_RESULTARG, D3DTA_CURRENT);
     SetColorStage(2, D3DTOP_MODULATE, D3DTA_TFACTOR, D3DTA_CURRENT);
-    EXPECT_TRUE(ColorNear(DrawAndRead(), Rgb(0, 64, 255)));
+    EXPECT_TRUE(ColourNear(DrawAndRead(), Rgb(0, 64, 255)));
 }
 
 TEST_F(D3D9PipelineStageTest, DisabledColourOperationEndsTheCascade) {
@@ -935,12 +917,12 @@ TEST_F(D3D9PipelineStageTest, DisabledColourOperationEndsTheCascade) {
     SetStage(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
     SetColorStage(2, D3DTOP_SELECTARG1, D3DTA_TFACTOR);
     SetAlphaStage(2, D3DTOP_SELECTARG1, D3DTA_TFACTOR);
-    EXPECT_TRUE(ColorNear(DrawAndRead(), Rgb(255, 128, 0)));
+    EXPECT_TRUE(ColourNear(DrawAndRead(), Rgb(255, 128, 0)));
 
     // With stage 1 on, stage 2 is reached.
     SetColorStage(1, D3DTOP_SELECTARG1, D3DTA_TEXTURE);
     SetAlphaStage(1, D3DTOP_SELECTARG1, D3DTA_TEXTURE);
-    EXPECT_TRUE(ColorNear(DrawAndRead(), Rgb(0, 128, 255)));
+    EXPECT_TRUE(ColourNear(DrawAndRead(), Rgb(0, 128, 255)));
 }
 
 TEST_F(D3D9PipelineTest, StageSamplesTheCoordinateSetOfItsIndex) {
@@ -977,7 +959,7 @@ TEST_F(D3D9PipelineTest, StageSamplesTheCoordinateSetOfItsIndex) {
                              {l, b, 0.5f, 1.0f, 0xFFFFFFFF, 0.25f, 0.5f, 0.75f, 0.5f},
                              {r, b, 0.5f, 1.0f, 0xFFFFFFFF, 0.25f, 0.5f, 0.75f, 0.5f}});
         EndFrame();
-        EXPECT_TRUE(ColorNear(Pixel(32, 32), c.expected));
+        EXPECT_TRUE(ColourNear(Pixel(32, 32), c.expected));
     }
 }
 
@@ -994,9 +976,9 @@ TEST_F(D3D9PipelineTest, ScreenVerticesInterpolatePerspectiveCorrectlyByTheirRhw
                         {0, kSize, 0.5f, 1.0f, 0xFFFFFFFF, 0, 1},
                         {kSize, kSize, 0.5f, 0.25f, 0xFFFFFFFF, 1, 1}});
     EndFrame();
-    EXPECT_TRUE(ColorNear(Pixel(16, 32), Rgb(255, 0, 0)));  // u = 0.077
-    EXPECT_TRUE(ColorNear(Pixel(40, 32), Rgb(0, 255, 0)));  // u = 0.294, not 0.625
-    EXPECT_TRUE(ColorNear(Pixel(56, 32), Rgb(0, 0, 255)));  // u = 0.636, not 0.875
+    EXPECT_TRUE(ColourNear(Pixel(16, 32), Rgb(255, 0, 0)));  // u = 0.077
+    EXPECT_TRUE(ColourNear(Pixel(40, 32), Rgb(0, 255, 0)));  // u = 0.294, not 0.625
+    EXPECT_TRUE(ColourNear(Pixel(56, 32), Rgb(0, 0, 255)));  // u = 0.636, not 0.875
 }
 
 // === Mip levels and samplers =======================================================================
@@ -1055,7 +1037,7 @@ TEST_F(D3D9PipelineMipTest, LevelFollowsTheQuadsSizeOnScreen) {
         DrawScreenQuad(8, 8, static_cast<float>(8 + c.size), static_cast<float>(8 + c.size), 0xFFFFFFFF);
         EndFrame();
         const int middle = 8 + c.size / 2;
-        EXPECT_TRUE(ColorNear(Pixel(middle, middle), kLevelColors[c.level]));
+        EXPECT_TRUE(ColourNear(Pixel(middle, middle), kLevelColors[c.level]));
     }
 }
 
@@ -1080,7 +1062,7 @@ TEST_F(D3D9PipelineMipTest, LevelFollowsDistanceUnderPerspective) {
                               {-1, -1, z, 0xFFFFFFFF, 0, 1},
                               {1, -1, z, 0xFFFFFFFF, 1, 1}});
         EndFrame();
-        EXPECT_TRUE(ColorNear(Pixel(32, 32), kLevelColors[c.level]));
+        EXPECT_TRUE(ColourNear(Pixel(32, 32), kLevelColors[c.level]));
     }
 }
 
@@ -1122,7 +1104,7 @@ TEST_F(D3D9PipelineTest, MagnificationFilterPicksTheNearestTexelOrBlends) {
             if (c.filter != filter)
                 continue;
             SCOPED_TRACE(::testing::Message() << (filter == D3DTEXF_POINT ? "point" : "linear") << " at x " << c.x);
-            EXPECT_TRUE(ColorNear(pixels[16 * kSize + c.x], Rgb(c.grey, c.grey, c.grey)));
+            EXPECT_TRUE(ColourNear(pixels[16 * kSize + c.x], Rgb(c.grey, c.grey, c.grey)));
         }
     }
 }
@@ -1152,9 +1134,9 @@ TEST_F(D3D9PipelineTest, AddressModesHandleCoordinatesBeyondOne) {
         DrawScreenQuad(0, 0, kSize, kSize, 0xFFFFFFFF, 0.0f, 0.0f, 2.0f, 1.0f);
         EndFrame();
         const std::vector<uint32_t> pixels = Pixels();
-        EXPECT_TRUE(ColorNear(pixels[32 * kSize + 8], c.at8));
-        EXPECT_TRUE(ColorNear(pixels[32 * kSize + 40], c.at40));
-        EXPECT_TRUE(ColorNear(pixels[32 * kSize + 56], c.at56));
+        EXPECT_TRUE(ColourNear(pixels[32 * kSize + 8], c.at8));
+        EXPECT_TRUE(ColourNear(pixels[32 * kSize + 40], c.at40));
+        EXPECT_TRUE(ColourNear(pixels[32 * kSize + 56], c.at56));
     }
 }
 
@@ -1173,18 +1155,18 @@ TEST_F(D3D9PipelineTest, FlatShadingTakesTheFirstVertexAndGouraudInterpolates) {
     Draw(D3DPT_TRIANGLELIST, 2, kScreenColorFvf, vertices);
     EndFrame();
     for (const auto& at : {std::pair{10, 10}, std::pair{50, 10}, std::pair{10, 50}, std::pair{24, 24}})
-        EXPECT_TRUE(ColorNear(Pixel(at.first, at.second), red)) << at.first << ", " << at.second;
+        EXPECT_TRUE(ColourNear(Pixel(at.first, at.second), red)) << at.first << ", " << at.second;
     for (const auto& at : {std::pair{58, 24}, std::pair{58, 58}, std::pair{24, 58}, std::pair{50, 50}})
-        EXPECT_TRUE(ColorNear(Pixel(at.first, at.second), blue)) << at.first << ", " << at.second;
+        EXPECT_TRUE(ColourNear(Pixel(at.first, at.second), blue)) << at.first << ", " << at.second;
 
     // Gouraud: the centroid of the first triangle is a third of each colour.
     SetRender(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
     BeginFrame();
     Draw(D3DPT_TRIANGLELIST, 2, kScreenColorFvf, vertices);
     EndFrame();
-    EXPECT_TRUE(ColorNear(Pixel(24, 24), Rgb(85, 85, 85)));
+    EXPECT_TRUE(ColourNear(Pixel(24, 24), Rgb(85, 85, 85)));
     // Halfway along the top edge, between red and green.
-    EXPECT_TRUE(ColorNear(Pixel(32, 8), Rgb(128, 128, 0), 3));
+    EXPECT_TRUE(ColourNear(Pixel(32, 8), Rgb(128, 128, 0), 3));
 }
 
 TEST_F(D3D9PipelineTest, AlphaTestComparesTheAlphaWithTheReference) {
@@ -1215,7 +1197,7 @@ TEST_F(D3D9PipelineTest, AlphaTestComparesTheAlphaWithTheReference) {
         BeginFrame();
         DrawFullScreen(color);
         EndFrame();
-        EXPECT_TRUE(ColorNear(Pixel(32, 32), c.drawn ? color : kBackground));
+        EXPECT_TRUE(ColourNear(Pixel(32, 32), c.drawn ? color : kBackground));
     }
 }
 
@@ -1252,9 +1234,9 @@ TEST_F(D3D9PipelineTest, LinesDrawAlongTheirVertices) {
         EndFrame();
         const std::vector<uint32_t> pixels = Pixels();
         for (const Point& p : c.on)
-            EXPECT_TRUE(ColorNear(pixels[static_cast<size_t>(p.y * kSize + p.x)], color)) << p.x << ", " << p.y;
+            EXPECT_TRUE(ColourNear(pixels[static_cast<size_t>(p.y * kSize + p.x)], color)) << p.x << ", " << p.y;
         for (const Point& p : c.off)
-            EXPECT_TRUE(ColorNear(pixels[static_cast<size_t>(p.y * kSize + p.x)], kBackground)) << p.x << ", " << p.y;
+            EXPECT_TRUE(ColourNear(pixels[static_cast<size_t>(p.y * kSize + p.x)], kBackground)) << p.x << ", " << p.y;
     }
 }
 

@@ -51,7 +51,7 @@ protected:
     int CountColor(D3DCOLOR color) {
         int count = 0;
         for (const uint32_t pixel : Pixels())
-            count += ColorNear(pixel, color) ? 1 : 0;
+            count += ColourNear(pixel, color) ? 1 : 0;
         return count;
     }
 };
@@ -85,8 +85,8 @@ TEST_F(D3D9RenderStateTest, TableFogFollowsEyeDepthUnderPerspective) {
             f = std::exp(-0.2f * c.distance);
         else
             f = std::exp(-(0.2f * c.distance) * (0.2f * c.distance));
-        EXPECT_TRUE(ColorNear(Pixel(32, 32), Fogged(kObject, f)));
-        EXPECT_TRUE(ColorNear(Pixel(12, 50), Fogged(kObject, f)));
+        EXPECT_TRUE(ColourNear(Pixel(32, 32), Fogged(kObject, f)));
+        EXPECT_TRUE(ColourNear(Pixel(12, 50), Fogged(kObject, f)));
     }
 }
 
@@ -104,7 +104,7 @@ TEST_F(D3D9RenderStateTest, TableFogFollowsTheDepthValueWithoutPerspective) {
         BeginFrame();
         DrawSquare(0.0f, 0.0f, z, 1.0f, kObject);
         EndFrame();
-        EXPECT_TRUE(ColorNear(Pixel(32, 32), Fogged(kObject, (0.8f - z / 10.0f) / 0.6f)));
+        EXPECT_TRUE(ColourNear(Pixel(32, 32), Fogged(kObject, (0.8f - z / 10.0f) / 0.6f)));
     }
 }
 
@@ -143,7 +143,7 @@ TEST_F(D3D9RenderStateTest, VertexFogUsesDepthOrRangeAndTableFogWins) {
         DrawSquare(x, y, z, h, kObject);
         EndFrame();
         // The square's middle, x / z of the half-width right of the centre.
-        EXPECT_TRUE(ColorNear(Pixel(32 + static_cast<int>(32.0f * x / z), 32), Fogged(kObject, c.f)));
+        EXPECT_TRUE(ColourNear(Pixel(32 + static_cast<int>(32.0f * x / z), 32), Fogged(kObject, c.f)));
     }
 }
 
@@ -167,7 +167,7 @@ TEST_F(D3D9RenderStateTest, WithoutAFogModeTheSpecularAlphaIsTheFogFactor) {
         BeginFrame();
         DrawFullScreen(kObject, c.specular);
         EndFrame();
-        EXPECT_TRUE(ColorNear(Pixel(32, 32), Fogged(kObject, c.f)));
+        EXPECT_TRUE(ColourNear(Pixel(32, 32), Fogged(kObject, c.f)));
     }
 }
 
@@ -215,13 +215,13 @@ TEST_F(D3D9RenderStateTest, LinesDrawTheirLastPixelWhileLastPixelIsOn) {
             EndFrame();
             const std::vector<uint32_t> pixels = Pixels();
             auto at = [&](int x, int y) { return pixels[static_cast<size_t>(y) * kSize + static_cast<size_t>(x)]; };
-            EXPECT_TRUE(ColorNear(at(30, 10), color));
-            EXPECT_TRUE(ColorNear(at(20, 35), color));
+            EXPECT_TRUE(ColourNear(at(30, 10), color));
+            EXPECT_TRUE(ColourNear(at(20, 35), color));
             // The last pixel of the last line, and of the first (the strip's joint is drawn by
             // its second line anyway).
-            EXPECT_EQ(ColorNear(at(20, 50), color), lastPixel != FALSE);
+            EXPECT_EQ(ColourNear(at(20, 50), color), lastPixel != FALSE);
             if (c.how != 1) {
-                EXPECT_EQ(ColorNear(at(50, 10), color), lastPixel != FALSE);
+                EXPECT_EQ(ColourNear(at(50, 10), color), lastPixel != FALSE);
             }
         }
     }
@@ -274,7 +274,7 @@ TEST_F(D3D9RenderStateTest, PointSizesComeFromTheStateTheVertexAndTheDistance) {
             Draw<ScreenColorVertex>(D3DPT_POINTLIST, 1, kScreenColorFvf, {{32, 32, 0.5f, 1, color}});
         EndFrame();
         EXPECT_EQ(CountColor(color), c.side * c.side);
-        EXPECT_TRUE(ColorNear(Pixel(32, 32), color));
+        EXPECT_TRUE(ColourNear(Pixel(32, 32), color));
     }
 }
 
@@ -290,10 +290,10 @@ TEST_F(D3D9RenderStateTest, PointSpritesSpanTheTextureFromTheTopLeft) {
         ScreenVertex point{32, 32, 0.5f, 1, 0xFFFFFFFF, 0, {{0.75f, 0.75f}, {}, {}, {}}};
         Draw<ScreenVertex>(D3DPT_POINTLIST, 1, kScreenFvf, {point});
         EndFrame();
-        EXPECT_TRUE(ColorNear(Pixel(26, 26), quadrants[sprites ? 0 : 3]));
-        EXPECT_TRUE(ColorNear(Pixel(37, 26), quadrants[sprites ? 1 : 3]));
-        EXPECT_TRUE(ColorNear(Pixel(26, 37), quadrants[sprites ? 2 : 3]));
-        EXPECT_TRUE(ColorNear(Pixel(37, 37), quadrants[3]));
+        EXPECT_TRUE(ColourNear(Pixel(26, 26), quadrants[sprites ? 0 : 3]));
+        EXPECT_TRUE(ColourNear(Pixel(37, 26), quadrants[sprites ? 1 : 3]));
+        EXPECT_TRUE(ColourNear(Pixel(26, 37), quadrants[sprites ? 2 : 3]));
+        EXPECT_TRUE(ColourNear(Pixel(37, 37), quadrants[3]));
     }
 }
 
@@ -317,9 +317,9 @@ TEST_F(D3D9RenderStateTest, FillModesDrawTrianglesWholeAsEdgesOrAsCorners) {
         BeginFrame();
         Draw(D3DPT_TRIANGLELIST, 1, kScreenColorFvf, triangle);
         EndFrame();
-        EXPECT_EQ(ColorNear(Pixel(20, 20), color), c.inside);
-        EXPECT_EQ(ColorNear(Pixel(30, 8), color), c.edge);
-        EXPECT_EQ(ColorNear(Pixel(8, 8), color), c.corner);
+        EXPECT_EQ(ColourNear(Pixel(20, 20), color), c.inside);
+        EXPECT_EQ(ColourNear(Pixel(30, 8), color), c.edge);
+        EXPECT_EQ(ColourNear(Pixel(8, 8), color), c.corner);
     }
 }
 
@@ -340,7 +340,7 @@ TEST_F(D3D9RenderStateTest, BlendFactorIsWhite) {
         BeginFrame();
         DrawFullScreen(kObject);
         EndFrame();
-        EXPECT_TRUE(ColorNear(Pixel(32, 32), c.expected));
+        EXPECT_TRUE(ColourNear(Pixel(32, 32), c.expected));
     }
 }
 
@@ -375,8 +375,8 @@ TEST_F(D3D9RenderStateTest, ShadowDarkeningHalvesOnlyTheStencilledPixels) {
     EndFrame();
     const Rgba l = RgbaOf(lit);
     const float keep = 1.0f - 128.0f / 255.0f;
-    EXPECT_TRUE(ColorNear(Pixel(16, 32), ColorOf(Rgba{l.r * keep, l.g * keep, l.b * keep, 1.0f})));
-    EXPECT_TRUE(ColorNear(Pixel(48, 32), lit));
+    EXPECT_TRUE(ColourNear(Pixel(16, 32), ColorOf(Rgba{l.r * keep, l.g * keep, l.b * keep, 1.0f})));
+    EXPECT_TRUE(ColourNear(Pixel(48, 32), lit));
 }
 
 }  // namespace

@@ -102,7 +102,7 @@ TEST_F(D3D9SamplerTest, AddressModesPlaceCoordinatesOutsideTheTexture) {
                     continue;
                 const D3DCOLOR expected = texel >= 0 ? kFour[texel] : kBorder;
                 const size_t at = alongV ? static_cast<size_t>(p) * kSize + 32 : 32 * kSize + static_cast<size_t>(p);
-                EXPECT_TRUE(ColorNear(pixels[at], expected, 2, true)) << "at " << p << ", t " << t;
+                EXPECT_TRUE(ColourNear(pixels[at], expected, 2, true)) << "at " << p << ", t " << t;
                 ++checked;
             }
             EXPECT_GT(checked, 20);
@@ -137,7 +137,7 @@ TEST_F(D3D9SamplerTest, MinificationPointPicksATexelAndLinearBlendsTwo) {
         DrawScreenQuad(0, 0, 32, 32, 0xFFFFFFFF, 0, shift, shift, 1.0f + shift, 1.0f + shift);
         EndFrame();
         for (const int x : {3, 10, 21, 28})
-            EXPECT_TRUE(ColorNear(Pixel(x, 16), Rgb(c.grey, c.grey, c.grey), 3)) << "at " << x;
+            EXPECT_TRUE(ColourNear(Pixel(x, 16), Rgb(c.grey, c.grey, c.grey), 3)) << "at " << x;
     }
 }
 
@@ -172,7 +172,7 @@ TEST_F(D3D9SamplerTest, AnisotropicFilteringKeepsDetailOnASqueezedQuad) {
         const D3DCOLOR pixel = Pixel(32, 32);
         bool matched = false;
         for (int level = c.finest; level <= c.coarsest; ++level)
-            matched = matched || ColorNear(pixel, LevelColor(level));
+            matched = matched || ColourNear(pixel, LevelColor(level));
         EXPECT_TRUE(matched) << Hex(pixel) << " is none of levels " << c.finest << " to " << c.coarsest;
     }
 }
@@ -221,7 +221,7 @@ TEST_F(D3D9SamplerTest, MipLevelFollowsDistanceBiasAndTheMostDetailedLevelAllowe
                               {-1, -1, z, 0xFFFFFFFF, 0, 1},
                               {1, -1, z, 0xFFFFFFFF, 1, 1}});
         EndFrame();
-        EXPECT_TRUE(ColorNear(Pixel(32, 32), LevelColor(c.level)));
+        EXPECT_TRUE(ColourNear(Pixel(32, 32), LevelColor(c.level)));
     }
 }
 

@@ -1,6 +1,7 @@
-// What the Direct3D 9 layer's pixel tests share: a 64 x 64 window with a windowed device on it,
-// the textures and vertex buffers a test makes (released after it), transforms, frames,
-// drawing from user memory, texture filling and the back buffer read back.
+// What the Direct3D 9 layer's tests share: a window with a windowed device on it (64 x 64 unless
+// asked otherwise, or none when the test makes the device itself), the textures and buffers a
+// test makes (released after it, before the device, whose last holder the fixture must then be),
+// transforms, frames, drawing from user memory, texture filling and the back buffer read back.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "bench/D3D9Windowed.h"
+#include "tests/support/PixelFrame.h"
 #include "winapi/d3d9/D3D9.h"
 #include "winapi/d3d9/D3D9TestHooks.h"
 #include "winapi/window/WinWindow.h"
@@ -29,10 +31,6 @@ inline bool RegisterOwnDcWindowClass(const char* name) {
     windowClass.lpfnWndProc = &DefWindowProcA;
     windowClass.lpszClassName = name;
     return RegisterClassA(&windowClass) != 0;
-}
-
-inline int Channel(D3DCOLOR color, int shift) {
-    return static_cast<int>((color >> shift) & 0xFF);
 }
 
 // The colour a channel value in [0, 1] is stored as, saturated first.
@@ -80,9 +78,22 @@ inline D3DMATRIX PerspectiveLH(float xs, float ys, float zn, float zf) {
     return m;
 }
 
+// How a fixture's window and device are made.
+struct DeviceSetup {
+    const char* title;
+    D3DFORMAT backBuffer = D3DFMT_X8R8G8B8;
+    int windowWidth = kSize;
+    int windowHeight = kSize;
+    int bufferWidth = kSize;
+    int bufferHeight = kSize;
+    // False: no device until the test makes one with CreateDevice, for tests of creation.
+    bool createDevice = true;
+};
+
 class CD3D9TestFixture : public ::testing::Test {
 protected:
-    CD3D9TestFixture(const char* title, D3DFORMAT backBuffer) : m_title(title), m_backBuffer(backBuffer) {}
+    CD3D9TestFixture(const char* title, D3DFORMAT backBuffer) : CD3D9TestFixture(DeviceSetup{title, backBuffer}) {}
+    explicit CD3D9TestFixture(const DeviceSetup& setup) : m_setup(setup) {}
 
     static void SetUpTestSuite() {
         static const bool registered = RegisterOwnDcWindowClass(kClassName);
@@ -90,15 +101,16 @@ protected:
     }
 
     void SetUp() override {
-        m_window = CreateWindowExA(0, kClassName, m_title, WS_CAPTION | WS_SYSMENU, 0, 0, kSize, kSize, nullptr,
-                                   nullptr, nullptr, nullptr);
+        m_window = CreateWindowExA(0, kClassName, m_setup.title, WS_CAPTION | WS_SYSMENU, 0, 0, m_setup.windowWidth,
+                                   m_setup.windowHeight, nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(m_window, nullptr);
         m_d3d = Direct3DCreate9(D3D_SDK_VERSION);
         ASSERT_NE(m_d3d, nullptr);
-        D3DPRESENT_PARAMETERS parameters = WindowedPresentParameters(m_window, kSize, kSize, m_backBuffer);
-        ASSERT_EQ(m_d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, m_window, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                      &parameters, &m_device),
-                  D3D_OK);
+        if (!m_setup.createDevice)
+            return;
+        m_parameters = WindowedPresentParameters(m_window, static_cast<UINT>(m_setup.bufferWidth),
+                                                 static_cast<UINT>(m_setup.bufferHeight), m_setup.backBuffer);
+        ASSERT_EQ(CreateDevice(&m_parameters), D3D_OK);
         ASSERT_NE(m_device, nullptr);
     }
 
@@ -107,14 +119,36 @@ protected:
             texture->Release();
         for (IDirect3DVertexBuffer9* buffer : m_vertexBuffers)
             buffer->Release();
+        for (IDirect3DIndexBuffer9* buffer : m_indexBuffers)
+            buffer->Release();
         m_textures.clear();
         m_vertexBuffers.clear();
-        if (m_device)
-            m_device->Release();
+        m_indexBuffers.clear();
+        if (m_device) {
+            EXPECT_EQ(m_device->Release(), 0u) << "something still holds the device";
+        }
+        m_device = nullptr;
         if (m_d3d)
             m_d3d->Release();
+        m_d3d = nullptr;
+        winapi::d3d::ClearFailures();
+        winapi::d3d::UseDefaultAdapterModes();
         if (m_window)
             DestroyWindow(m_window);
+        m_window = nullptr;
+    }
+
+    // Makes the device on the fixture's window; a device made before is released.
+    HRESULT CreateDevice(D3DPRESENT_PARAMETERS* parameters, DWORD flags = D3DCREATE_HARDWARE_VERTEXPROCESSING) {
+        IDirect3DDevice9* device = nullptr;
+        const HRESULT hr =
+            m_d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, m_window, flags, parameters, &device);
+        if (device) {
+            if (m_device)
+                m_device->Release();
+            m_device = device;
+        }
+        return hr;
     }
 
     // --- Resources ---
@@ -125,10 +159,18 @@ protected:
         // Textures outside the managed pool are lockable only when dynamic.
         const DWORD usage = pool == D3DPOOL_DEFAULT ? D3DUSAGE_DYNAMIC : 0;
         EXPECT_EQ(m_device->CreateTexture(width, height, levels, usage, format, pool, &texture, nullptr), D3D_OK);
-        if (texture)
-            m_textures.push_back(texture);
-        return texture;
+        return Keep(texture);
     }
+
+    // Released after the test unless freed before.
+    IDirect3DTexture9* Keep(IDirect3DTexture9* texture) { return Kept(m_textures, texture); }
+    IDirect3DVertexBuffer9* Keep(IDirect3DVertexBuffer9* buffer) { return Kept(m_vertexBuffers, buffer); }
+    IDirect3DIndexBuffer9* Keep(IDirect3DIndexBuffer9* buffer) { return Kept(m_indexBuffers, buffer); }
+
+    // Releases a resource now.
+    void Free(IDirect3DTexture9* texture) { Freed(m_textures, texture); }
+    void Free(IDirect3DVertexBuffer9* buffer) { Freed(m_vertexBuffers, buffer); }
+    void Free(IDirect3DIndexBuffer9* buffer) { Freed(m_indexBuffers, buffer); }
 
     // Writes a level through LockRect: texels row by row, each `bytesPerTexel` bytes of the
     // value's low end (0xAARRGGBB as stored for four); a single texel fills the whole level.
@@ -193,31 +235,53 @@ protected:
         EXPECT_EQ(m_device->DrawPrimitiveUP(type, primitives, vertices.data(), sizeof(Vertex)), D3D_OK);
     }
 
+    // The back buffer as read back.
+    PixelFrame Grab() {
+        PixelFrame frame;
+        EXPECT_TRUE(winapi::d3d::ReadBackBuffer(m_device, &frame.pixels, &frame.width, &frame.height));
+        return frame;
+    }
+
+    // The whole back buffer of the fixture's size, alpha included.
     std::vector<uint32_t> Pixels() {
-        std::vector<uint32_t> pixels;
-        int width = 0;
-        int height = 0;
-        EXPECT_TRUE(winapi::d3d::ReadBackBuffer(m_device, &pixels, &width, &height));
-        EXPECT_EQ(width, kSize);
-        EXPECT_EQ(height, kSize);
-        pixels.resize(static_cast<size_t>(kSize) * kSize, 0);
-        return pixels;
+        PixelFrame frame = Grab();
+        EXPECT_EQ(frame.width, m_setup.bufferWidth);
+        EXPECT_EQ(frame.height, m_setup.bufferHeight);
+        frame.pixels.resize(static_cast<size_t>(m_setup.bufferWidth) * static_cast<size_t>(m_setup.bufferHeight), 0);
+        return frame.pixels;
     }
 
     // The pixel as read back, alpha included.
-    D3DCOLOR Pixel(int x, int y) { return Pixels()[static_cast<size_t>(y) * kSize + static_cast<size_t>(x)]; }
+    D3DCOLOR Pixel(int x, int y) {
+        return Pixels()[static_cast<size_t>(y) * static_cast<size_t>(m_setup.bufferWidth) + static_cast<size_t>(x)];
+    }
 
     HWND m_window = nullptr;
     IDirect3D9* m_d3d = nullptr;
     IDirect3DDevice9* m_device = nullptr;
+    // What the device was made with by the fixture.
+    D3DPRESENT_PARAMETERS m_parameters{};
     std::vector<IDirect3DTexture9*> m_textures;
     std::vector<IDirect3DVertexBuffer9*> m_vertexBuffers;
+    std::vector<IDirect3DIndexBuffer9*> m_indexBuffers;
 
 private:
     static constexpr const char* kClassName = "D3D9TestClass";
 
-    const char* m_title;
-    D3DFORMAT m_backBuffer;
+    template <typename T>
+    static T* Kept(std::vector<T*>& list, T* resource) {
+        if (resource)
+            list.push_back(resource);
+        return resource;
+    }
+
+    template <typename T>
+    static void Freed(std::vector<T*>& list, T* resource) {
+        list.erase(std::remove(list.begin(), list.end(), resource), list.end());
+        resource->Release();
+    }
+
+    DeviceSetup m_setup;
 };
 
 }  // namespace d3d9fixture

@@ -66,7 +66,7 @@ protected:
                     continue;
                 ++checked;
                 const D3DCOLOR actual = pixels[static_cast<size_t>(y) * kSize + static_cast<size_t>(x)];
-                if (!ColorNear(actual, texel) && ++wrong <= 5)
+                if (!ColourNear(actual, texel) && ++wrong <= 5)
                     ADD_FAILURE() << "pixel " << x << ", " << y << " is " << Hex(actual) << ", coordinate (" << u
                                   << ", " << v << ") selects " << Hex(texel);
             }
@@ -334,7 +334,7 @@ TEST_F(D3D9TexCoordTest, ProjectedCoordinatesAreDividedByTheirLastComponent) {
             if (std::fabs(texel - std::round(texel)) < 0.15f)
                 continue;
             SCOPED_TRACE(::testing::Message() << "x " << x << ", u " << u);
-            EXPECT_TRUE(ColorNear(Pixel(x, 32), texels[static_cast<size_t>(texel)]));
+            EXPECT_TRUE(ColourNear(Pixel(x, 32), texels[static_cast<size_t>(texel)]));
         }
     }
 }
@@ -379,8 +379,8 @@ TEST_F(D3D9TexCoordTest, WrappedCoordinatesTakeTheShortWayRound) {
         // At a quarter: 0.95 (texel 3) wrapped, 0.7 (texel 2) straight; at three quarters
         // 1.05 (texel 0) or 0.3 (texel 1).
         for (const int y : {20, 50}) {
-            EXPECT_TRUE(ColorNear(Pixel(16, y), texels[c.wrapped ? 3 : 2])) << "row " << y;
-            EXPECT_TRUE(ColorNear(Pixel(48, y), texels[c.wrapped ? 0 : 1])) << "row " << y;
+            EXPECT_TRUE(ColourNear(Pixel(16, y), texels[c.wrapped ? 3 : 2])) << "row " << y;
+            EXPECT_TRUE(ColourNear(Pixel(48, y), texels[c.wrapped ? 0 : 1])) << "row " << y;
         }
     }
 }

@@ -190,7 +190,7 @@ TEST_F(D3D9TextureStageTest, EveryOperationMatchesItsFormula) {
             setting = StageSetting{c.op, c.arg1, c.arg2, c.arg0, D3DTOP_SELECTARG1, T, C, C};
         SetStageSetting(2, setting);
         const D3DCOLOR expected = ColorOf(StageResult(setting, in));
-        EXPECT_TRUE(ColorNear(DrawAndRead(), expected, 2, true));
+        EXPECT_TRUE(ColourNear(DrawAndRead(), expected, 2, true));
     }
 }
 
@@ -199,7 +199,7 @@ TEST_F(D3D9TextureStageTest, DisabledAlphaOperationPassesTheCurrentAlphaOn) {
     SetColorStage(2, D3DTOP_SELECTARG1, F);
     SetStage(2, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
     const Rgba factor = RgbaOf(kFactor);
-    EXPECT_TRUE(ColorNear(DrawAndRead(), ColorOf(Rgba{factor.r, factor.g, factor.b, RgbaOf(kCurrent).a}), 2, true));
+    EXPECT_TRUE(ColourNear(DrawAndRead(), ColorOf(Rgba{factor.r, factor.g, factor.b, RgbaOf(kCurrent).a}), 2, true));
 }
 
 TEST_F(D3D9TextureStageTest, BumpOperationsWithoutBumpMapsPassCurrentAndScaleTheNextTexel) {
@@ -231,7 +231,7 @@ TEST_F(D3D9TextureStageTest, BumpOperationsWithoutBumpMapsPassCurrentAndScaleThe
         SetStageFloat(2, D3DTSS_BUMPENVLOFFSET, c.offset);
         SetColorStage(3, D3DTOP_SELECTARG1, c.nextArg);
         SetAlphaStage(3, D3DTOP_SELECTARG1, c.nextArg);
-        EXPECT_TRUE(ColorNear(DrawAndRead(), ColorOf(c.expected), 2, true));
+        EXPECT_TRUE(ColourNear(DrawAndRead(), ColorOf(c.expected), 2, true));
     }
 }
 
@@ -281,7 +281,7 @@ TEST_F(D3D9TextureStageTest, CascadesChainSaturatedStageResults) {
         BeginFrame();
         DrawFullScreen(kDiffuse, kSpecular);
         EndFrame();
-        EXPECT_TRUE(ColorNear(Pixel(32, 32), ColorOf(in.current), 2, true));
+        EXPECT_TRUE(ColourNear(Pixel(32, 32), ColorOf(in.current), 2, true));
     }
 }
 
@@ -301,7 +301,7 @@ TEST_F(D3D9TextureStageTest, AllEightStagesRun) {
         EndFrame();
         const int value = static_cast<int>(16 * stages);
         const D3DCOLOR expected = (static_cast<DWORD>(value) << 24) | (Rgb(value, value, value) & 0xFFFFFFu);
-        EXPECT_TRUE(ColorNear(Pixel(32, 32), expected, 2, true));
+        EXPECT_TRUE(ColourNear(Pixel(32, 32), expected, 2, true));
     }
 }
 
@@ -342,7 +342,7 @@ TEST_F(D3D9TextureStageTest, StageReadingAnUnboundTextureEndsTheCascade) {
         BeginFrame();
         DrawFullScreen(0xFF102030);
         EndFrame();
-        EXPECT_TRUE(ColorNear(Pixel(32, 32), c.expected));
+        EXPECT_TRUE(ColourNear(Pixel(32, 32), c.expected));
     }
 }
 
@@ -355,7 +355,7 @@ TEST_F(D3D9TextureStageTest, StageZeroWithoutATextureShowsDiffuseAndSpecularIsAd
         BeginFrame();
         DrawFullScreen(diffuse, specular);
         EndFrame();
-        EXPECT_TRUE(ColorNear(Pixel(32, 32), add ? Rgb(0x70, 0x70, 0x70) : diffuse));
+        EXPECT_TRUE(ColourNear(Pixel(32, 32), add ? Rgb(0x70, 0x70, 0x70) : diffuse));
     }
 }
 
@@ -377,16 +377,16 @@ TEST_F(D3D9TextureStageTest, ProgramsAreMadeOncePerStateCombination) {
     SetRender(D3DRS_ALPHABLENDENABLE, TRUE);
     draw();
     EXPECT_EQ(winapi::d3d::PipelineProgramCount(m_device), first);
-    EXPECT_TRUE(ColorNear(Pixel(32, 32), Rgb(0, 0, 255)));
+    EXPECT_TRUE(ColourNear(Pixel(32, 32), Rgb(0, 0, 255)));
     // Another operation: a new program, and the old one again when the operation returns.
     SetColorStage(0, D3DTOP_ADD, T, D3DTA_TFACTOR);
     draw();
     EXPECT_EQ(winapi::d3d::PipelineProgramCount(m_device), first + 1);
-    EXPECT_TRUE(ColorNear(Pixel(32, 32), Rgb(0x12, 0x34, 0xFF)));
+    EXPECT_TRUE(ColourNear(Pixel(32, 32), Rgb(0x12, 0x34, 0xFF)));
     SetColorStage(0, D3DTOP_MODULATE, T, C);
     draw();
     EXPECT_EQ(winapi::d3d::PipelineProgramCount(m_device), first + 1);
-    EXPECT_TRUE(ColorNear(Pixel(32, 32), Rgb(0, 0, 255)));
+    EXPECT_TRUE(ColourNear(Pixel(32, 32), Rgb(0, 0, 255)));
 }
 
 }  // namespace

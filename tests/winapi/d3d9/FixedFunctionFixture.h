@@ -10,12 +10,11 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <string>
 #include <vector>
 
+#include "tests/support/PixelAssertions.h"
+#include "tests/support/PixelFrame.h"
 #include "tests/winapi/d3d9/D3D9TestFixture.h"
 #include "winapi/d3d9/D3D9.h"
 
@@ -36,25 +35,6 @@ inline Rgba RgbaOf(D3DCOLOR color) {
 inline D3DCOLOR ColorOf(const Rgba& c) {
     return static_cast<DWORD>(Byte(c.a)) << 24 | static_cast<DWORD>(Byte(c.r)) << 16 |
            static_cast<DWORD>(Byte(c.g)) << 8 | static_cast<DWORD>(Byte(c.b));
-}
-
-inline std::string Hex(D3DCOLOR color) {
-    char text[16];
-    snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(color));
-    return text;
-}
-
-// Each channel within `tolerance`; alpha only when asked for.
-inline ::testing::AssertionResult ColorNear(D3DCOLOR actual, D3DCOLOR expected, int tolerance = 2,
-                                            bool withAlpha = false) {
-    for (const int shift : {16, 8, 0, 24}) {
-        if (shift == 24 && !withAlpha)
-            continue;
-        if (std::abs(Channel(actual, shift) - Channel(expected, shift)) > tolerance)
-            return ::testing::AssertionFailure() << "pixel " << Hex(actual) << ", expected " << Hex(expected)
-                                                 << " within " << tolerance << (withAlpha ? " with alpha" : "");
-    }
-    return ::testing::AssertionSuccess();
 }
 
 // --- Matrices, rows first, points as row vectors (p x M) ------------------------------------

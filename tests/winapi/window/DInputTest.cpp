@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <iterator>
+#include <ostream>
 #include <utility>
 #include <vector>
 
@@ -505,190 +507,159 @@ TEST_F(DInputTest, KeysWithoutScanCodeMakeNoRecords) {
     EXPECT_TRUE(Fetch(keyboard).empty());
 }
 
-TEST_F(DInputTest, RepeatKeyDownsAreDroppedWithTheirText) {
-    IDirectInputDevice8A* keyboard = AcquiredDevice(true);
-    ASSERT_NE(keyboard, nullptr);
-    winapi::InjectKey(SDL_SCANCODE_A, true);
-    winapi::InjectText("a");
-    for (int i = 0; i < 3; ++i) {
-        winapi::InjectKey(SDL_SCANCODE_A, true, true);
-        winapi::InjectText("a");
+// --- Characters paired with key-downs ------------------------------------------------
+
+// One event as the system sends it.
+struct KeyEvent {
+    enum Kind { kDown, kRepeat, kUp, kText } kind;
+    int sdl;           // the key, for all but text
+    const char* text;  // for text
+};
+
+KeyEvent Down(int sdl) {
+    return {KeyEvent::kDown, sdl, nullptr};
+}
+KeyEvent Repeat(int sdl) {
+    return {KeyEvent::kRepeat, sdl, nullptr};
+}
+KeyEvent Up(int sdl) {
+    return {KeyEvent::kUp, sdl, nullptr};
+}
+KeyEvent Text(const char* utf8) {
+    return {KeyEvent::kText, 0, utf8};
+}
+
+// A key pressed and released, with the text it typed in between when there is any.
+std::vector<KeyEvent> Press(int sdl, const char* utf8 = nullptr) {
+    if (!utf8)
+        return {Down(sdl), Up(sdl)};
+    return {Down(sdl), Text(utf8), Up(sdl)};
+}
+
+// The events of each part, one part after the other.
+std::vector<KeyEvent> Sequence(std::initializer_list<std::vector<KeyEvent>> parts) {
+    std::vector<KeyEvent> events;
+    for (const std::vector<KeyEvent>& part : parts)
+        events.insert(events.end(), part.begin(), part.end());
+    return events;
+}
+
+void Send(const std::vector<KeyEvent>& events) {
+    for (const KeyEvent& event : events) {
+        if (event.kind == KeyEvent::kText)
+            winapi::InjectText(event.text);
+        else
+            winapi::InjectKey(event.sdl, event.kind != KeyEvent::kUp, event.kind == KeyEvent::kRepeat);
     }
-    winapi::InjectKey(SDL_SCANCODE_A, false);
-    winapi::PumpEvents();
-
-    const std::vector<DIDEVICEOBJECTDATA> records = Fetch(keyboard);
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].dwData, 0x80u);
-    EXPECT_EQ(records[1].dwData, 0u);
-    WORD characters = 0;
-    EXPECT_EQ(CharacterOf(0x1E, &characters), 1);
-    EXPECT_EQ(characters, 'a');
 }
 
-TEST_F(DInputTest, RepeatTextIsNotPairedWithAnEarlierKeyDown) {
-    IDirectInputDevice8A* keyboard = AcquiredDevice(true);
-    ASSERT_NE(keyboard, nullptr);
-    // A key-down whose own text is missing, then a repeat with text, then a new key.
-    winapi::InjectKey(SDL_SCANCODE_A, true);
-    winapi::InjectKey(SDL_SCANCODE_A, true, true);
-    winapi::InjectText("a");
-    winapi::InjectKey(SDL_SCANCODE_B, true);
-    winapi::InjectText("b");
-    winapi::InjectKey(SDL_SCANCODE_A, false);
-    winapi::InjectKey(SDL_SCANCODE_B, false);
-    winapi::PumpEvents();
+// A record of the fetch: the scan code, and its data (0x80 pressed, 0 released).
+struct KeyRecord {
+    DWORD scanCode;
+    DWORD data;
 
-    const std::vector<DIDEVICEOBJECTDATA> records = Fetch(keyboard);
-    ASSERT_EQ(records.size(), 4u);
-    EXPECT_EQ(records[0].dwOfs, 0x1Eu);
-    EXPECT_EQ(records[1].dwOfs, 0x30u);
-    WORD characters = 0;
-    EXPECT_EQ(CharacterOf(0x1E, &characters), 0);
-    EXPECT_EQ(CharacterOf(0x30, &characters), 1);
-    EXPECT_EQ(characters, 'b');
-}
+    bool operator==(const KeyRecord&) const = default;
+    friend std::ostream& operator<<(std::ostream& out, const KeyRecord& r) {
+        return out << std::hex << "{0x" << r.scanCode << ", 0x" << r.data << "}";
+    }
+};
 
-TEST_F(DInputTest, TextIsPairedWithTheKeyDownThatProducedIt) {
-    const struct {
-        int sdl;
-        const char* utf8;
-        BYTE character;
-    } cases[] = {
-        {SDL_SCANCODE_APOSTROPHE, "\xC3\xA4", 0xE4},   // ä
-        {SDL_SCANCODE_SEMICOLON, "\xC3\xB6", 0xF6},    // ö
-        {SDL_SCANCODE_LEFTBRACKET, "\xC3\xBC", 0xFC},  // ü
-        {SDL_SCANCODE_MINUS, "\xC3\x9F", 0xDF},        // ß
-        {SDL_SCANCODE_E, "\xE2\x82\xAC", 0x80},        // €
-        {SDL_SCANCODE_A, "a", 'a'},
-        {SDL_SCANCODE_A, "A", 'A'},
-        {SDL_SCANCODE_SPACE, " ", ' '},
-        {SDL_SCANCODE_2, "\"", '"'},
+constexpr DWORD kPressed = 0x80;
+constexpr DWORD kReleased = 0;
+
+// What the input device asks after the fetch, in this order: the character count for a scan
+// code and, when there are any, the characters (the second in the high byte).
+struct CharacterQuestion {
+    DWORD scanCode;
+    int count;
+    WORD characters;
+};
+
+TEST_F(DInputTest, KeyDownsGetTheCharactersOfTheTextThatFollowedThem) {
+    struct Case {
+        const char* name;
+        std::vector<KeyEvent> events;
+        std::vector<KeyRecord> records;
+        std::vector<CharacterQuestion> questions;
+    };
+    const Case cases[] = {
+        // Text is paired with the key-down that produced it, in the code page.
+        {"a umlaut", Press(SDL_SCANCODE_APOSTROPHE, "\xC3\xA4"), {{0x28, kPressed}, {0x28, kReleased}},
+         {{0x28, 1, 0xE4}}},
+        {"o umlaut", Press(SDL_SCANCODE_SEMICOLON, "\xC3\xB6"), {{0x27, kPressed}, {0x27, kReleased}},
+         {{0x27, 1, 0xF6}}},
+        {"u umlaut", Press(SDL_SCANCODE_LEFTBRACKET, "\xC3\xBC"), {{0x1A, kPressed}, {0x1A, kReleased}},
+         {{0x1A, 1, 0xFC}}},
+        {"sharp s", Press(SDL_SCANCODE_MINUS, "\xC3\x9F"), {{0x0C, kPressed}, {0x0C, kReleased}},
+         {{0x0C, 1, 0xDF}}},
+        {"euro", Press(SDL_SCANCODE_E, "\xE2\x82\xAC"), {{0x12, kPressed}, {0x12, kReleased}},
+         {{0x12, 1, 0x80}}},
+        {"small a", Press(SDL_SCANCODE_A, "a"), {{0x1E, kPressed}, {0x1E, kReleased}}, {{0x1E, 1, 'a'}}},
+        {"capital A", Press(SDL_SCANCODE_A, "A"), {{0x1E, kPressed}, {0x1E, kReleased}}, {{0x1E, 1, 'A'}}},
+        {"space", Press(SDL_SCANCODE_SPACE, " "), {{0x39, kPressed}, {0x39, kReleased}}, {{0x39, 1, ' '}}},
+        {"quote on the 2 key", Press(SDL_SCANCODE_2, "\""), {{0x03, kPressed}, {0x03, kReleased}},
+         {{0x03, 1, '"'}}},
+        // A dead key that cannot combine with the next key gives both characters.
+        {"text of two characters", Press(SDL_SCANCODE_X, "^x"), {{0x2D, kPressed}, {0x2D, kReleased}},
+         {{0x2D, 2, '^' | 'x' << 8}}},
+        // Keys without text, or whose text the code page lacks, give none; text without a
+        // key-down waiting for it goes nowhere.
+        {"no text", Sequence({{Text("x")}, Press(SDL_SCANCODE_LEFT)}), {{0xCB, kPressed}, {0xCB, kReleased}},
+         {{0xCB, 0, 0}}},
+        {"Cyrillic", Sequence({{Text("x")}, Press(SDL_SCANCODE_A, "\xD0\xB6")}), {{0x1E, kPressed}, {0x1E, kReleased}},
+         {{0x1E, 0, 0}}},
+        {"emoji", Sequence({{Text("x")}, Press(SDL_SCANCODE_B, "\xF0\x9F\x98\x80")}),
+         {{0x30, kPressed}, {0x30, kReleased}}, {{0x30, 0, 0}}},
+        // Only the first text after a key-down is paired.
+        {"second text", {Down(SDL_SCANCODE_A), Text("a"), Text("b"), Up(SDL_SCANCODE_A)},
+         {{0x1E, kPressed}, {0x1E, kReleased}}, {{0x1E, 1, 'a'}}},
+        // SDL's repeats are dropped, and the text each brings with them.
+        {"repeated key-downs",
+         {Down(SDL_SCANCODE_A), Text("a"), Repeat(SDL_SCANCODE_A), Text("a"), Repeat(SDL_SCANCODE_A), Text("a"),
+          Repeat(SDL_SCANCODE_A), Text("a"), Up(SDL_SCANCODE_A)},
+         {{0x1E, kPressed}, {0x1E, kReleased}}, {{0x1E, 1, 'a'}}},
+        // A key-down whose own text is missing, then a repeat with text, then a new key.
+        {"repeat text after a key-down without its own",
+         {Down(SDL_SCANCODE_A), Repeat(SDL_SCANCODE_A), Text("a"), Down(SDL_SCANCODE_B), Text("b"),
+          Up(SDL_SCANCODE_A), Up(SDL_SCANCODE_B)},
+         {{0x1E, kPressed}, {0x30, kPressed}, {0x1E, kReleased}, {0x30, kReleased}},
+         {{0x1E, 0, 0}, {0x30, 1, 'b'}}},
+        {"a key that was not delivered", Press(SDL_SCANCODE_A, "a"), {{0x1E, kPressed}, {0x1E, kReleased}},
+         {{0x30, 0, 0}}},
+        // Each key-down of a fetch gets its own character, text taking no records.
+        {"four keys in one fetch",
+         Sequence({Press(SDL_SCANCODE_A, "a"), Press(SDL_SCANCODE_LEFT), Press(SDL_SCANCODE_A, "A"),
+                   Press(SDL_SCANCODE_APOSTROPHE, "\xC3\xA4")}),
+         {{0x1E, kPressed}, {0x1E, kReleased}, {0xCB, kPressed}, {0xCB, kReleased}, {0x1E, kPressed},
+          {0x1E, kReleased}, {0x28, kPressed}, {0x28, kReleased}},
+         {{0x1E, 1, 'a'}, {0xCB, 0, 0}, {0x1E, 1, 'A'}, {0x28, 1, 0xE4}}},
+        {"four letters in one fetch",
+         Sequence({Press(SDL_SCANCODE_Q, "q"), Press(SDL_SCANCODE_W, "w"), Press(SDL_SCANCODE_E, "e"),
+                   Press(SDL_SCANCODE_R, "r")}),
+         {{0x10, kPressed}, {0x10, kReleased}, {0x11, kPressed}, {0x11, kReleased}, {0x12, kPressed},
+          {0x12, kReleased}, {0x13, kPressed}, {0x13, kReleased}},
+         {{0x10, 1, 'q'}, {0x11, 1, 'w'}, {0x12, 1, 'e'}, {0x13, 1, 'r'}}},
     };
     IDirectInputDevice8A* keyboard = AcquiredDevice(true);
     ASSERT_NE(keyboard, nullptr);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.utf8);
-        PressKey(c.sdl, c.utf8);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Send(c.events);
         winapi::PumpEvents();
-        const std::vector<DIDEVICEOBJECTDATA> records = Fetch(keyboard);
-        ASSERT_EQ(records.size(), 2u);
-        ASSERT_EQ(records[0].dwData, 0x80u);
-        WORD characters = 0;
-        EXPECT_EQ(CharacterOf(records[0].dwOfs, &characters), 1);
-        EXPECT_EQ(characters & 0xFF, c.character);
-    }
-}
-
-TEST_F(DInputTest, KeysWithoutTextGiveNoCharacter) {
-    IDirectInputDevice8A* keyboard = AcquiredDevice(true);
-    ASSERT_NE(keyboard, nullptr);
-    const struct {
-        int sdl;
-        const char* utf8;
-    } cases[] = {
-        {SDL_SCANCODE_LEFT, nullptr},
-        {SDL_SCANCODE_A, "\xD0\xB6"},           // Cyrillic: not in the code page
-        {SDL_SCANCODE_B, "\xF0\x9F\x98\x80"},   // emoji
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(SDL_GetScancodeName(static_cast<SDL_Scancode>(c.sdl)));
-        winapi::InjectText("x");  // text without a key-down waiting for it goes nowhere
-        PressKey(c.sdl, c.utf8);
-        winapi::PumpEvents();
-        const std::vector<DIDEVICEOBJECTDATA> records = Fetch(keyboard);
-        ASSERT_EQ(records.size(), 2u);
-        WORD characters = 0x7777;
-        EXPECT_EQ(CharacterOf(records[0].dwOfs, &characters), 0);
-    }
-}
-
-TEST_F(DInputTest, OnlyTheFirstTextAfterAKeyDownIsPaired) {
-    IDirectInputDevice8A* keyboard = AcquiredDevice(true);
-    ASSERT_NE(keyboard, nullptr);
-    winapi::InjectKey(SDL_SCANCODE_A, true);
-    winapi::InjectText("a");
-    winapi::InjectText("b");
-    winapi::InjectKey(SDL_SCANCODE_A, false);
-    winapi::PumpEvents();
-    ASSERT_EQ(Fetch(keyboard).size(), 2u);
-    WORD characters = 0;
-    EXPECT_EQ(CharacterOf(0x1E, &characters), 1);
-    EXPECT_EQ(characters, 'a');
-}
-
-TEST_F(DInputTest, TextOfTwoCharactersGivesBoth) {
-    // A dead key that cannot combine with the next key gives both characters.
-    IDirectInputDevice8A* keyboard = AcquiredDevice(true);
-    ASSERT_NE(keyboard, nullptr);
-    PressKey(SDL_SCANCODE_X, "^x");
-    winapi::PumpEvents();
-    ASSERT_EQ(Fetch(keyboard).size(), 2u);
-    WORD characters = 0;
-    EXPECT_EQ(CharacterOf(0x2D, &characters), 2);
-    EXPECT_EQ(characters & 0xFF, '^');
-    EXPECT_EQ(characters >> 8, 'x');
-}
-
-TEST_F(DInputTest, KeyThatWasNotDeliveredHasNoCharacter) {
-    IDirectInputDevice8A* keyboard = AcquiredDevice(true);
-    ASSERT_NE(keyboard, nullptr);
-    PressKey(SDL_SCANCODE_A, "a");
-    winapi::PumpEvents();
-    ASSERT_EQ(Fetch(keyboard).size(), 2u);
-    WORD characters = 0;
-    EXPECT_EQ(CharacterOf(0x30, &characters), 0);
-}
-
-TEST_F(DInputTest, EachKeyDownOfAFetchGetsItsOwnCharacter) {
-    IDirectInputDevice8A* keyboard = AcquiredDevice(true);
-    ASSERT_NE(keyboard, nullptr);
-    PressKey(SDL_SCANCODE_A, "a");
-    PressKey(SDL_SCANCODE_LEFT);
-    PressKey(SDL_SCANCODE_A, "A");
-    PressKey(SDL_SCANCODE_APOSTROPHE, "\xC3\xA4");
-    winapi::PumpEvents();
-    const std::vector<DIDEVICEOBJECTDATA> records = Fetch(keyboard);
-    ASSERT_EQ(records.size(), 8u);
-
-    const struct {
-        DWORD scanCode;
-        int count;
-        BYTE character;
-    } expected[] = {{0x1E, 1, 'a'}, {0xCB, 0, 0}, {0x1E, 1, 'A'}, {0x28, 1, 0xE4}};
-    size_t next = 0;
-    for (const DIDEVICEOBJECTDATA& record : records) {
-        if (!(record.dwData & 0x80))
-            continue;
-        ASSERT_LT(next, std::size(expected));
-        SCOPED_TRACE(testing::Message() << "key-down " << next);
-        EXPECT_EQ(record.dwOfs, expected[next].scanCode);
-        WORD characters = 0;
-        EXPECT_EQ(CharacterOf(record.dwOfs, &characters), expected[next].count);
-        if (expected[next].count > 0) {
-            EXPECT_EQ(characters & 0xFF, expected[next].character);
+        HRESULT result = DI_OK;
+        std::vector<KeyRecord> records;
+        for (const DIDEVICEOBJECTDATA& record : Fetch(keyboard, &result))
+            records.push_back({record.dwOfs, record.dwData});
+        EXPECT_EQ(result, DI_OK);
+        EXPECT_EQ(records, c.records);
+        for (const CharacterQuestion& question : c.questions) {
+            SCOPED_TRACE(testing::Message() << "scan code 0x" << std::hex << question.scanCode);
+            WORD characters = 0x7777;
+            ASSERT_EQ(CharacterOf(question.scanCode, &characters), question.count);
+            if (question.count > 0) {
+                EXPECT_EQ(characters, question.characters);
+            }
         }
-        ++next;
-    }
-    EXPECT_EQ(next, std::size(expected));
-}
-
-TEST_F(DInputTest, TextTakesNoRecords) {
-    IDirectInputDevice8A* keyboard = AcquiredDevice(true);
-    ASSERT_NE(keyboard, nullptr);
-    const char* const texts[] = {"q", "w", "e", "r"};
-    const int keys[] = {SDL_SCANCODE_Q, SDL_SCANCODE_W, SDL_SCANCODE_E, SDL_SCANCODE_R};
-    for (int i = 0; i < 4; ++i)
-        PressKey(keys[i], texts[i]);
-    winapi::PumpEvents();
-    HRESULT result = DI_OK;
-    const std::vector<DIDEVICEOBJECTDATA> records = Fetch(keyboard, &result);
-    EXPECT_EQ(result, DI_OK);
-    ASSERT_EQ(records.size(), 8u);
-    for (int i = 0; i < 4; ++i) {
-        WORD characters = 0;
-        EXPECT_EQ(CharacterOf(records[2 * i].dwOfs, &characters), 1);
-        EXPECT_EQ(characters, static_cast<WORD>(texts[i][0]));
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/gui/Wnd.h"
@@ -38,53 +39,96 @@ bool EndsWith(const std::string& text, const std::string& end) {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-TEST_F(StartupTest, FreshRootStartsWindowedAt640x480WithDefaultDevices) {
-    CWnd stale;
-    g_pFocusWindow = &stale;
-    g_pCaptureWindow = &stale;
-    CTestGame game(m_record);
-    ASSERT_EQ(game.Init(), 1);
+// The fields of the devices' Init arguments that come from the scripts, comparable at once.
+auto ScriptFields(const RenderInitArgs& a) {
+    return std::make_tuple(a.width, a.height, a.bitsPerPixel, a.bFullscreen, a.multisample, a.bVSync, a.pnt1Count,
+                           a.pct2Count, a.prc2t1Count, a.bLockableBackBuffer);
+}
 
-    const RECT client = ClientRect(game);
-    EXPECT_EQ(client.right - client.left, 640);
-    EXPECT_EQ(client.bottom - client.top, 480);
+auto ScriptFields(const SoundInitArgs& a) {
+    return std::make_tuple(a.b3DPossible, a.zero, a.channels, a.samplesPerSecond, a.bitsPerSample);
+}
 
-    ASSERT_EQ(m_record.renderInits.size(), 1u);
-    const RenderInitArgs& render = m_record.renderInits[0];
-    EXPECT_EQ(render.width, 640u);
-    EXPECT_EQ(render.height, 480u);
-    EXPECT_EQ(render.bitsPerPixel, 32u);
-    EXPECT_EQ(render.bFullscreen, 0);
-    EXPECT_EQ(render.multisample, 0u);
-    EXPECT_EQ(render.bVSync, 0);
-    EXPECT_EQ(render.pnt1Count, 8192u);
-    EXPECT_EQ(render.pct2Count, 2048u);
-    EXPECT_EQ(render.prc2t1Count, 8192u);
-    EXPECT_EQ(render.log, game.m_pLog);
-    EXPECT_EQ(render.bLockableBackBuffer, 0);
+TEST_F(StartupTest, DevicesStartWithTheScriptValuesOrTheirDefaults) {
+    struct Case {
+        const char* name;
+        // The lines of the display script's [3DInit] block and of the system script's [System]
+        // and [Sound] blocks; none at all: the fresh root's script.
+        std::vector<const char*> displayLines;
+        std::vector<const char*> systemLines;
+        std::vector<const char*> soundLines;
+        RenderInitArgs render;  // the pointers are the game's own
+        SoundInitArgs sound;
+        int bInputExclusive;
+        std::vector<float> guiMetrics;
+    };
+    const Case cases[] = {
+        {"a fresh root: windowed 640 x 480",
+         {},
+         {},
+         {},
+         {.width = 640, .height = 480, .bitsPerPixel = 32, .bFullscreen = 0, .multisample = 0, .bVSync = 0,
+          .pnt1Count = 8192, .pct2Count = 2048, .prc2t1Count = 8192, .log = nullptr, .bLockableBackBuffer = 0},
+         {.b3DPossible = 1, .viewport = nullptr, .zero = 0, .channels = 2, .samplesPerSecond = 22050,
+          .bitsPerSample = 16, .log = nullptr},
+         1,
+         {640.0f, 480.0f, 1.0f, 1.0f}},
+        {"every value from the scripts, each in its own place",
+         {"Width = 800", "Height = 600", "BPP = 16", "Fullscreen = 0", "MultiSampleType = 4", "VSync = 1",
+          "PNT1Count = 1000", "PCT2Count = 2000", "PRC2T1Count = 3000", "LockableBackBuffer = 1"},
+         {"InputExclusive = 0", "ResBaseX = 400", "ResBaseY = 200"},
+         {"BitsPerSample = 8", "SamplesPerSecond = 44100", "Channels = 1", "3DPossible = 0"},
+         {.width = 800, .height = 600, .bitsPerPixel = 16, .bFullscreen = 0, .multisample = 4, .bVSync = 1,
+          .pnt1Count = 1000, .pct2Count = 2000, .prc2t1Count = 3000, .log = nullptr, .bLockableBackBuffer = 1},
+         {.b3DPossible = 0, .viewport = nullptr, .zero = 0, .channels = 1, .samplesPerSecond = 44100,
+          .bitsPerSample = 8, .log = nullptr},
+         0,
+         {400.0f, 200.0f, 2.0f, 3.0f}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        GameRoot root;
+        if (!c.displayLines.empty())
+            WriteText(kDisplayScript, ScriptText("3DInit", c.displayLines));
+        if (!c.systemLines.empty() || !c.soundLines.empty()) {
+            std::string sound = "[Sound]\r\n";
+            for (const char* line : c.soundLines)
+                sound += std::string(line) + "\r\n";
+            WriteText(kSystemScript, ScriptText("System", c.systemLines) + sound + "\r\n");
+        }
+        CWnd stale;
+        g_pFocusWindow = &stale;
+        g_pCaptureWindow = &stale;
+        FrameRecord record;
+        CTestGame game(record);
+        ASSERT_EQ(game.Init(), 1);
 
-    ASSERT_EQ(m_record.soundInits.size(), 1u);
-    const SoundInitArgs& sound = m_record.soundInits[0];
-    EXPECT_EQ(sound.b3DPossible, 1);
-    EXPECT_EQ(sound.viewport, game.m_pViewport);
-    EXPECT_EQ(sound.zero, 0);
-    EXPECT_EQ(sound.channels, 2);
-    EXPECT_EQ(sound.samplesPerSecond, 22050);
-    EXPECT_EQ(sound.bitsPerSample, 16);
-    EXPECT_EQ(sound.log, game.m_pLog);
-    EXPECT_NE(dynamic_cast<CSoundDeviceOpenAL*>(game.m_pSoundDevice), nullptr);
+        const RECT client = ClientRect(game);
+        EXPECT_EQ(client.right - client.left, static_cast<LONG>(c.render.width));
+        EXPECT_EQ(client.bottom - client.top, static_cast<LONG>(c.render.height));
 
-    ASSERT_EQ(m_record.inputInits.size(), 1u);
-    EXPECT_EQ(m_record.inputInits[0].viewport, game.m_pViewport);
-    EXPECT_EQ(m_record.inputInits[0].log, game.m_pLog);
-    EXPECT_EQ(m_record.inputInits[0].bExclusive, 1);
-    EXPECT_EQ(game.m_nInputExclusive, 1);
+        ASSERT_EQ(record.renderInits.size(), 1u);
+        EXPECT_EQ(ScriptFields(record.renderInits[0]), ScriptFields(c.render));
+        EXPECT_EQ(record.renderInits[0].log, game.m_pLog);
 
-    EXPECT_EQ(GuiMetrics(game), (std::vector<float>{640.0f, 480.0f, 1.0f, 1.0f}));
-    EXPECT_EQ(game.m_bDeviceAvailable, 1);
-    EXPECT_EQ(g_pFocusWindow, nullptr);
-    EXPECT_EQ(g_pCaptureWindow, nullptr);
-    EXPECT_EQ(m_record.calls, std::vector<std::string>{}) << "Init runs none of the hooks";
+        ASSERT_EQ(record.soundInits.size(), 1u);
+        EXPECT_EQ(ScriptFields(record.soundInits[0]), ScriptFields(c.sound));
+        EXPECT_EQ(record.soundInits[0].viewport, game.m_pViewport);
+        EXPECT_EQ(record.soundInits[0].log, game.m_pLog);
+        EXPECT_NE(dynamic_cast<CSoundDeviceOpenAL*>(game.m_pSoundDevice), nullptr);
+
+        ASSERT_EQ(record.inputInits.size(), 1u);
+        EXPECT_EQ(record.inputInits[0].viewport, game.m_pViewport);
+        EXPECT_EQ(record.inputInits[0].log, game.m_pLog);
+        EXPECT_EQ(record.inputInits[0].bExclusive, c.bInputExclusive);
+        EXPECT_EQ(game.m_nInputExclusive, c.bInputExclusive);
+
+        EXPECT_EQ(GuiMetrics(game), c.guiMetrics);
+        EXPECT_EQ(game.m_bDeviceAvailable, 1);
+        EXPECT_EQ(g_pFocusWindow, nullptr);
+        EXPECT_EQ(g_pCaptureWindow, nullptr);
+        EXPECT_EQ(record.calls, std::vector<std::string>{}) << "Init runs none of the hooks";
+    }
 }
 
 TEST_F(StartupTest, FreshRootGetsItsScriptsOnceAndKeepsThemOnTheNextStart) {
@@ -143,41 +187,6 @@ TEST_F(StartupTest, DisplayScriptSizeScalesTheInterfaceAgainstTheReferenceSize) 
     EXPECT_EQ(client.right - client.left, 800);
     EXPECT_EQ(client.bottom - client.top, 600);
     EXPECT_EQ(GuiMetrics(game), (std::vector<float>{640.0f, 480.0f, 1.25f, 1.25f}));
-}
-
-TEST_F(StartupTest, ScriptValuesReachTheDevicesInTheirOwnPlaces) {
-    WriteText(kDisplayScript,
-              ScriptText("3DInit", {"Width = 800", "Height = 600", "BPP = 16", "Fullscreen = 0", "MultiSampleType = 4",
-                                    "VSync = 1", "PNT1Count = 1000", "PCT2Count = 2000", "PRC2T1Count = 3000",
-                                    "LockableBackBuffer = 1"}));
-    WriteText(kSystemScript, ScriptText("System", {"InputExclusive = 0", "ResBaseX = 400", "ResBaseY = 200"}) +
-                                 "[Sound]\r\nBitsPerSample = 8\r\nSamplesPerSecond = 44100\r\nChannels = 1\r\n"
-                                 "3DPossible = 0\r\n\r\n");
-    CTestGame game(m_record);
-    ASSERT_EQ(game.Init(), 1);
-
-    ASSERT_EQ(m_record.renderInits.size(), 1u);
-    const RenderInitArgs& render = m_record.renderInits[0];
-    EXPECT_EQ(render.width, 800u);
-    EXPECT_EQ(render.height, 600u);
-    EXPECT_EQ(render.bitsPerPixel, 16u);
-    EXPECT_EQ(render.bFullscreen, 0);
-    EXPECT_EQ(render.multisample, 4u);
-    EXPECT_EQ(render.bVSync, 1);
-    EXPECT_EQ(render.pnt1Count, 1000u);
-    EXPECT_EQ(render.pct2Count, 2000u);
-    EXPECT_EQ(render.prc2t1Count, 3000u);
-    EXPECT_EQ(render.bLockableBackBuffer, 1);
-
-    ASSERT_EQ(m_record.soundInits.size(), 1u);
-    EXPECT_EQ(m_record.soundInits[0].b3DPossible, 0);
-    EXPECT_EQ(m_record.soundInits[0].channels, 1);
-    EXPECT_EQ(m_record.soundInits[0].samplesPerSecond, 44100);
-    EXPECT_EQ(m_record.soundInits[0].bitsPerSample, 8);
-
-    ASSERT_EQ(m_record.inputInits.size(), 1u);
-    EXPECT_EQ(m_record.inputInits[0].bExclusive, 0);
-    EXPECT_EQ(GuiMetrics(game), (std::vector<float>{400.0f, 200.0f, 2.0f, 3.0f}));
 }
 
 TEST_F(StartupTest, DisplayNumbersOutsideTheIntRangeTakeTheirDefaults) {
