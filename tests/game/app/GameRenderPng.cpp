@@ -2,17 +2,13 @@
 // root with the render tests' scene (a board, a block casting its shadow on it, a ball drawn
 // over the block by the overlay pass), "Shadows" on, paused so that "Pause" shows, and the
 // game-drawn pointer over the board: game_render_png <out.png>.
-#include <cstdio>
 #include <string>
 
 #include "engine/platform/Viewport.h"
-#include "game/app/GameClasses.h"
+#include "tests/game/app/GameFramePicture.h"
 #include "tests/game/app/GameRenderScene.h"
 #include "tests/support/FixtureGameRoot.h"
-#include "tests/support/FrameReset.h"
-#include "tests/support/GameRoot.h"
 #include "tests/support/PixelFrame.h"
-#include "tests/support/PngWriter.h"
 #include "tests/support/SceneWindow.h"
 #include "winapi/window/WindowTestHooks.h"
 
@@ -56,25 +52,5 @@ bool RenderFrame(CSceneWindow* window, PixelFrame* frame, std::string* error) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        fprintf(stderr, "usage: game_render_png <out.png>\n");
-        return 2;
-    }
-    const std::string out = argv[1];
-    RegisterGameClasses();
-    ResetFrameState();
-    PixelFrame frame;
-    std::string error;
-    bool rendered = false;
-    {
-        GameRoot root;
-        CSceneWindow window;
-        rendered = WriteFixtureGameRoot(root, &error) && RenderFrame(&window, &frame, &error);
-    }
-    winapi::ForceActiveWindow(-1);
-    if (!rendered) {
-        fprintf(stderr, "game_render_png: %s\n", error.c_str());
-        return 1;
-    }
-    return WriteFramePng("game_render_png", out, frame);
+    return RunGameFramePicture("game_render_png", argc, argv, &WriteFixtureGameRoot, &RenderFrame);
 }

@@ -3,20 +3,17 @@
 // score brought to rest on 1223 and counted on to 1234, the flaps of its last two rollers caught
 // in mid-turn, one showing the digit it leaves and one nearly down with the digit it brings:
 // start_screen_png <out.png>.
-#include <cstdio>
 #include <string>
 
 #include "engine/platform/Viewport.h"
 #include "game/app/3DOMObject.h"
 #include "game/app/3DObject.h"
 #include "game/app/FlipCounter.h"
-#include "game/app/GameClasses.h"
 #include "game/flow/RODAGame.h"
+#include "tests/game/app/GameFramePicture.h"
 #include "tests/game/app/GameRenderScene.h"
-#include "tests/support/FrameReset.h"
 #include "tests/support/GameRoot.h"
 #include "tests/support/PixelFrame.h"
-#include "tests/support/PngWriter.h"
 #include "tests/support/SceneWindow.h"
 
 namespace {
@@ -85,24 +82,8 @@ bool RenderFrame(CSceneWindow* window, PixelFrame* frame, std::string* error) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        fprintf(stderr, "usage: start_screen_png <out.png>\n");
-        return 2;
-    }
-    const std::string out = argv[1];
-    RegisterGameClasses();
-    ResetFrameState();
-    PixelFrame frame;
-    std::string error;
-    bool rendered = false;
-    {
-        GameRoot root;
-        CSceneWindow window;
-        rendered = root.CopyFrom(BRENLOW_DATA_DIR, &error) && RenderFrame(&window, &frame, &error);
-    }
-    if (!rendered) {
-        fprintf(stderr, "start_screen_png: %s\n", error.c_str());
-        return 1;
-    }
-    return WriteFramePng("start_screen_png", out, frame);
+    const auto copyPristineSet = [](const GameRoot& root, std::string* error) {
+        return root.CopyFrom(BRENLOW_DATA_DIR, error);
+    };
+    return RunGameFramePicture("start_screen_png", argc, argv, copyPristineSet, &RenderFrame);
 }
