@@ -17,11 +17,15 @@ class CWorldContentRecord;
 // from files: compare them within their size, they may be unterminated.
 struct CLabHeader {
     char szCreator[40];         // "USER" by default
-    char szProgramVersion[10];  // "V1.00"
-    char szFormatVersion[10];   // "0.03"
+    char szProgramVersion[10];  // kLabProgramVersion
+    char szFormatVersion[10];   // kLabFormatVersion
     uint32_t nReserved;         // 0
 };
 static_assert(sizeof(CLabHeader) == 64, "the header is 64 bytes with no padding");
+
+// The program and lab format versions the game writes into the headers of its labs.
+inline constexpr char kLabProgramVersion[] = "V1.00";
+inline constexpr char kLabFormatVersion[] = "0.03";
 
 class CWorldContent {
 public:

@@ -28,8 +28,6 @@ constexpr float kMessageSeconds = 5.0f;
 constexpr int kProgramVersionOffset = RODAGame::kPlayerNameSize;
 constexpr int kFormatVersionOffset = kProgramVersionOffset + RODAGame::kVersionSize;
 constexpr char kDefaultPlayerName[] = "USER";
-constexpr char kProgramVersion[] = "V1.00";
-constexpr char kFormatVersion[] = "0.03";
 static_assert(kFormatVersionOffset + RODAGame::kVersionSize + 4 == RODAGame::kHeaderSize,
               "the header ends with one 32-bit word");
 
@@ -49,8 +47,8 @@ RODAGame::RODAGame(CGame* game) : m_pGame(game) {
     m_pVoiceStream = new CSoundOgg;
     memset(m_szPlayerHeader, 0, sizeof m_szPlayerHeader);
     memcpy(m_szPlayerHeader, kDefaultPlayerName, sizeof kDefaultPlayerName);
-    memcpy(m_szPlayerHeader + kProgramVersionOffset, kProgramVersion, sizeof kProgramVersion);
-    memcpy(m_szPlayerHeader + kFormatVersionOffset, kFormatVersion, sizeof kFormatVersion);
+    memcpy(m_szPlayerHeader + kProgramVersionOffset, kLabProgramVersion, sizeof kLabProgramVersion);
+    memcpy(m_szPlayerHeader + kFormatVersionOffset, kLabFormatVersion, sizeof kLabFormatVersion);
 }
 
 RODAGame::~RODAGame() {

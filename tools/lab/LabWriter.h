@@ -10,10 +10,6 @@
 
 class CLabWorld;
 
-// The game's program and lab format versions, which its labs carry in the header.
-inline constexpr char kLabProgramVersion[] = "V1.00";
-inline constexpr char kLabFormatVersion[] = "0.03";
-
 // The header of the lab: the creator and the game's versions, zero-padded.
 CLabHeader LabHeaderOf(const CLabSource& source);
 
