@@ -8,10 +8,11 @@
 #include "game/app/3DOMScripter.h"
 #include "game/app/ExperimentBody.h"
 #include "game/app/ScriptFile.h"
+#include "game/flow/SceneNames.h"
+#include "tools/ToolWords.h"
 
 namespace {
 
-constexpr char kLevelNode[] = "level";
 constexpr char kTemplatesNode[] = "TEMPLATES";
 constexpr char kObjectWord[] = "3DO";
 // Element indices and occurrences beyond these name nothing a level can hold.
@@ -57,15 +58,8 @@ std::vector<std::string> Words(const std::string& text) {
 
 // Digits only, at most the limit.
 bool ParseWhole(const std::string& word, uint32_t limit, uint32_t* value) {
-    if (word.empty() || word.size() > 10)
-        return false;
     uint64_t number = 0;
-    for (const char c : word) {
-        if (c < '0' || c > '9')
-            return false;
-        number = number * 10 + static_cast<uint64_t>(c - '0');
-    }
-    if (number > limit)
+    if (!ReadWholeNumber(word, limit, &number))
         return false;
     *value = static_cast<uint32_t>(number);
     return true;

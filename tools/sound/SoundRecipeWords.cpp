@@ -37,16 +37,6 @@ bool ReadPlainDecimal(const std::string& word, double* value) {
     return true;
 }
 
-bool ReadWholeNumber(const std::string& word, uint64_t most, uint64_t* value) {
-    if (word.empty() || word.size() > 19 || word.find_first_not_of("0123456789") != std::string::npos)
-        return false;
-    const uint64_t parsed = strtoull(word.c_str(), nullptr, 10);
-    if (parsed > most)
-        return false;
-    *value = parsed;
-    return true;
-}
-
 bool ReadQuoted(const std::string& word, std::string* text) {
     if (word.size() < 2 || word.front() != '"' || word.back() != '"' || word.find('"', 1) != word.size() - 1)
         return false;
