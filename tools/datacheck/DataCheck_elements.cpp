@@ -19,8 +19,8 @@
 #include "game/app/3DObjectList.h"
 #include "game/app/ScriptKey.h"
 #include "game/flow/ConnectorKinds.h"
+#include "tools/ToolQuitRequests.h"
 #include "tools/datacheck/DataCheck_local.h"
-#include "winapi/window/WinWindow.h"
 
 namespace {
 
@@ -118,10 +118,9 @@ bool CRootCheck::LoadElementScript(const std::string& path, M3DOMObject* into) {
     CheckLineEnds(path, std::string_view(text, static_cast<size_t>(end - text)));
     for (const std::string& error : m_log.TakeErrors())
         m_problems.Add({path}, "the scripter says " + error);
-    MSG quit{};
-    if (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
-        m_problems.Add({path}, "the scripter asks the game to quit (code " +
-                                   std::to_string(static_cast<int>(quit.wParam)) + ")");
+    int code = 0;
+    if (TakeQuitRequests(&code))
+        m_problems.Add({path}, "the scripter asks the game to quit (code " + std::to_string(code) + ")");
     CheckWords(path, text, end);
     return true;
 }

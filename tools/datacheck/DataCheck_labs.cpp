@@ -19,8 +19,8 @@
 #include "game/app/WorldContentRecord.h"
 #include "game/flow/LevelRecord.h"
 #include "game/flow/RODAGame.h"
+#include "tools/ToolQuitRequests.h"
 #include "tools/datacheck/DataCheck_local.h"
-#include "winapi/window/WinWindow.h"
 
 namespace {
 
@@ -28,15 +28,6 @@ namespace {
 bool HasSuffix(const std::string& name, const char* suffix) {
     const size_t length = strlen(suffix);
     return name.size() > length && strcasecmp(name.c_str() + name.size() - length, suffix) == 0;
-}
-
-// A stray top-level token of a body's level text posts a quit request: taken back, and said.
-bool TakeQuitRequest(int* code) {
-    MSG quit{};
-    if (!PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
-        return false;
-    *code = static_cast<int>(quit.wParam);
-    return true;
 }
 
 }  // namespace
@@ -85,7 +76,7 @@ void CRootCheck::CheckLabs() {
             for (const std::string& error : m_log.TakeErrors())
                 m_problems.Add(place, "reading the experiment's level, the scripter says " + error);
             int code = 0;
-            if (TakeQuitRequest(&code))
+            if (TakeQuitRequests(&code))
                 m_problems.Add(place, "the experiment's level text asks the game to quit (code " +
                                           std::to_string(code) + ")");
             if (!nodes)

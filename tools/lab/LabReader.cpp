@@ -10,9 +10,9 @@
 #include "game/app/ExperimentBody.h"
 #include "game/app/WorldContentRecord.h"
 #include "game/flow/LevelRecord.h"
+#include "tools/ToolQuitRequests.h"
 #include "tools/lab/LabPoints.h"
 #include "tools/lab/LabWorld.h"
-#include "winapi/window/WinWindow.h"
 
 namespace {
 
@@ -60,13 +60,6 @@ bool StoredLevelText(const CWorldContentRecord* record, std::string* text) {
     return size > 0;
 }
 
-// A stray top-level token of a body's script posts a quit request, which a tool takes back.
-void DropQuitRequests() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-}
-
 // Every pair of partners among the elements once, from the end the game walks first.
 bool CollectLinks(const M3DOMObject* elements, std::vector<CLabLink>* links, std::string* error) {
     std::map<const ConnectionPoint*, size_t> order;
@@ -112,7 +105,9 @@ bool ReadExperiment(CLabWorld* world, const CWorldContentRecord* record, CLabExp
     nodes.m_pLevelMO = world->Level();
     CLevelValues values;
     const int read = reader.Apply(world->World(), &nodes, &values);
-    DropQuitRequests();
+    // Not the game's end: a stray token of the level text posted it.
+    int quitCode = 0;
+    TakeQuitRequests(&quitCode);
     if (!read) {
         *error = "its level text holds no level with level_elements and level_bar";
         return false;
