@@ -22,9 +22,9 @@
 #include "tests/support/GameRoot.h"
 #include "tests/support/SoundFiles.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/ToolModel.h"
 #include "tools/font/FontConverter.h"
 #include "tools/font/FontFiles.h"
-#include "tools/model/ModelBuilder.h"
 #include "tools/sound/SoundMaker.h"
 #include "tools/texture/TexturePainter.h"
 
@@ -270,19 +270,8 @@ bool WriteMenuFont(const GameRoot& root, std::string* error) {
     return true;
 }
 
-bool WriteModel(const GameRoot& root, const char* file, const std::string& text, std::string* error) {
-    std::vector<uint8_t> bytes;
-    std::string reason;
-    if (!MakeModelFromText(text, &bytes, &reason)) {
-        *error = std::string(file) + ": " + reason;
-        return false;
-    }
-    WriteBytes(root.File(file), bytes.data(), bytes.size());
-    return true;
-}
-
 bool WriteModels(const GameRoot& root, std::string* error) {
-    return WriteModel(root, fixture::kGameModel.file, kBallModel, error) &&
+    return WriteToolModelFile(root.File(fixture::kGameModel.file), kBallModel, error) &&
            WriteRollerModel(root, fixture::kRollerModel.file, fixture::kRollerFrames, error);
 }
 
@@ -536,7 +525,7 @@ bool WriteFixtureGameRoot(const GameRoot& root, std::string* error) {
 }
 
 bool WriteRollerModel(const GameRoot& root, const char* file, int frames, std::string* error) {
-    return WriteModel(root, file, RollerCardText(frames), error);
+    return WriteToolModelFile(root.File(file), RollerCardText(frames), error);
 }
 
 bool SetFixtureConfigNumber(const GameRoot& root, const char* key, float value) {

@@ -2,12 +2,31 @@
 
 #include <cstdint>
 #include <cstring>
+#include <fstream>
 #include <vector>
 
 #include "engine/graphics/Gfx.h"
 #include "engine/graphics/GfxHandler.h"
 #include "engine/graphics/Model.h"
 #include "tools/model/ModelBuilder.h"
+
+bool WriteToolModelFile(const std::string& path, const std::string& text, std::string* error) {
+    std::vector<uint8_t> bytes;
+    std::string reason;
+    if (!MakeModelFromText(text, &bytes, &reason)) {
+        *error = path + ": " + reason;
+        return false;
+    }
+    // Written here rather than with the fixtures' file helpers, which the fuzz targets and
+    // benchmarks linking this library do not link.
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) {
+        *error = path + ": cannot be written";
+        return false;
+    }
+    return true;
+}
 
 bool MakeToolModel(CRenderDevice* device, const std::string& text, CModel* model, std::string* error) {
     std::vector<uint8_t> bytes;

@@ -9,6 +9,9 @@ class CGfxHandler;
 class CModel;
 class CRenderDevice;
 
+// Writes the tool's model file of the text to the path; false with "path: reason" when the
+// tool refuses the text or the file cannot be written.
+bool WriteToolModelFile(const std::string& path, const std::string& text, std::string* error);
 // false with the reason when the tool refuses the text or the reader refuses the tool's file.
 bool MakeToolModel(CRenderDevice* device, const std::string& text, CModel* model, std::string* error);
 // A model resource of that name holding the tool's model of the text, appended to the

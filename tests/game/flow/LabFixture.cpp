@@ -1,6 +1,5 @@
 #include "tests/game/flow/LabFixture.h"
 
-#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
@@ -26,6 +25,14 @@ Dialog* DialogWithList() {
     return dialog;
 }
 
+// The lab file's records of the experiments, each body built from its parts.
+std::vector<LabFileRecord> RecordsOf(const std::vector<TestExperiment>& experiments) {
+    std::vector<LabFileRecord> records;
+    for (const TestExperiment& experiment : experiments)
+        records.push_back({experiment.name, BuildExperimentBody(experiment.parts).bytes});
+    return records;
+}
+
 }  // namespace
 
 ExperimentBodyParts BodyParts(const std::u16string& description, uint32_t time, bool wide) {
@@ -37,14 +44,6 @@ ExperimentBodyParts BodyParts(const std::u16string& description, uint32_t time, 
     parts.time = time;
     parts.gravity = CExperimentBody::kGravityMoon;
     return parts;
-}
-
-CLabHeader LabHeader(const std::string& creator, const std::string& version) {
-    CLabHeader header{};
-    memcpy(header.szCreator, creator.data(), std::min(creator.size(), sizeof header.szCreator));
-    memcpy(header.szProgramVersion, "V1.00", 5);
-    memcpy(header.szFormatVersion, version.data(), std::min(version.size(), sizeof header.szFormatVersion));
-    return header;
 }
 
 std::string DescriptionOf(const CWorldContentRecord* record) {
@@ -79,16 +78,8 @@ void PrintTo(const WidthCase& c, std::ostream* out) {
     *out << (c.fromWide ? "wide" : "narrow") << " to " << (c.toWide ? "wide" : "narrow");
 }
 
-void SetLabPlace(CWorldContent* lab) {
-    lab->SetDirectory("data/labs/");
-    lab->SetSuffix(".zql");
-}
-
 void AddExperiments(CWorldContent* lab, const std::vector<TestExperiment>& experiments) {
-    for (const TestExperiment& experiment : experiments) {
-        const ExperimentBodyBytes body = BuildExperimentBody(experiment.parts);
-        lab->AddRecord(experiment.name.c_str())->Append(body.bytes.data(), static_cast<uint32_t>(body.bytes.size()));
-    }
+    ASSERT_TRUE(AddLabRecords(lab, RecordsOf(experiments)));
 }
 
 void LabTest::SetUp() {
@@ -155,11 +146,8 @@ std::vector<unsigned char> LabTest::LabBytes(const std::string& name) const {
 
 void LabTest::WriteLab(const std::string& name, const CLabHeader& header,
                        const std::vector<TestExperiment>& experiments, bool wide) const {
-    CWorldContent lab;
-    SetLabPlace(&lab);
-    lab.m_bWide = wide ? 1 : 0;
-    AddExperiments(&lab, experiments);
-    ASSERT_GT(lab.Save(name.c_str(), &header, sizeof header, kScriptKey), 0) << name;
+    ASSERT_TRUE(WriteLabFile(m_root.File(kGameLabFolder), name, header, RecordsOf(experiments), kScriptKey, wide))
+        << name;
 }
 
 void LabTest::FillLab(const std::vector<TestExperiment>& experiments) const {

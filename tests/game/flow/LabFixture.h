@@ -20,6 +20,7 @@
 #include "game/flow/RODAGame.h"
 #include "tests/support/ExperimentBodyBuilder.h"
 #include "tests/support/GameRoot.h"
+#include "tests/support/LabFiles.h"
 
 // The texts the fixture's string table gives the message keys.
 namespace lab_texts {
@@ -50,17 +51,12 @@ void PrintTo(const WidthCase& c, std::ostream* out);
 
 // A body with a script, one link, the description, a time and a gravity.
 ExperimentBodyParts BodyParts(const std::u16string& description, uint32_t time = 90, bool wide = false);
-// The 64-byte header with the creator and the format version, each cut to its field (and
-// then unterminated when it fills it), and "V1.00".
-CLabHeader LabHeader(const std::string& creator, const std::string& version);
 // The record's description as the body walk finds it, each character's low byte; "<no body>"
 // when the body does not hold its fields.
 std::string DescriptionOf(const CWorldContentRecord* record);
 std::vector<uint8_t> DataOf(const CWorldContentRecord* record);
 std::vector<std::string> NamesOf(const CWorldContent& lab);
 std::vector<std::string> ItemTexts(const CListBox* list);
-// The game's lab place, "data/labs/" and ".zql", for a container of the test's own.
-void SetLabPlace(CWorldContent* lab);
 // Appends one record per experiment, in the container's width.
 void AddExperiments(CWorldContent* lab, const std::vector<TestExperiment>& experiments);
 

@@ -15,12 +15,11 @@
 #include "game/app/3DOMScripter.h"
 #include "game/app/ScriptFile.h"
 #include "game/app/ScriptKey.h"
-#include "game/app/WorldContent.h"
-#include "game/app/WorldContentRecord.h"
 #include "game/flow/SceneNames.h"
 #include "tests/support/ExperimentBodyBuilder.h"
 #include "tests/support/FixtureGameRoot.h"
 #include "tests/support/GameRoot.h"
+#include "tests/support/LabFiles.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ToolRun.h"
 #include "tools/tga/TgaWriter.h"
@@ -82,14 +81,9 @@ std::vector<uint8_t> BodyOf(const char* level) {
 // given.
 void WriteLab(const GameRoot& root, const char* name, const char* key,
               const std::vector<uint8_t>& body = BodyOf(kEmptyLevel)) {
-    std::filesystem::create_directories(root.File("data/labs"));
-    CWorldContent lab;
-    lab.SetDirectory("data/labs/");
-    lab.SetSuffix(".zql");
-    CWorldContentRecord* record = lab.AddRecord("first experiment");
-    ASSERT_EQ(record->Append(body.data(), static_cast<uint32_t>(body.size())), body.size());
-    const CLabHeader header = {"USER", "V1.00", "0.03", 0};
-    ASSERT_GT(lab.Save(name, &header, sizeof header, key), 0);
+    ASSERT_TRUE(
+        WriteLabFile(root.File(kGameLabFolder), name, LabHeader("USER", "0.03"), {{"first experiment", body}}, key))
+        << name;
 }
 
 // Every file under the root with its bytes.

@@ -1,15 +1,13 @@
 #include "tests/tools/lab/LabFixtureRoot.h"
 
-#include <cstdint>
 #include <filesystem>
 #include <system_error>
-#include <vector>
 
 #include "engine/core/ValueScript.h"
 #include "engine/graphics/Gfx.h"
 #include "game/app/ScriptFile.h"
 #include "tests/support/TempDir.h"
-#include "tools/model/ModelBuilder.h"
+#include "tests/support/ToolModel.h"
 
 namespace {
 
@@ -97,14 +95,7 @@ bool WriteLabFixtureRoot(const std::string& root, std::string* error) {
         }
     }
     for (const FixtureModel& model : kModels) {
-        std::vector<uint8_t> bytes;
-        std::string reason;
-        if (!MakeModelFromText(model.text, &bytes, &reason)) {
-            *error = std::string(model.file) + ": " + reason;
-            return false;
-        }
-        WriteBytes(root + "/" + model.file, bytes.data(), bytes.size());
-        if (!SaveModelBlock(root, model, error))
+        if (!WriteToolModelFile(root + "/" + model.file, model.text, error) || !SaveModelBlock(root, model, error))
             return false;
     }
     WriteText(root + "/" + labfixture::kShaderScript, Crlf(kShaders));

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "tests/support/ToolRun.h"
+
 // Three experiments: two gears linked at both points, the first targeting a ball; two sockets
 // and two levers, the sockets linked crosswise by their like-named points and the levers by
 // their arms' points; an empty one without a background. Levels as the game writes them.
@@ -187,14 +189,6 @@ inline const std::string kLabText =
     "| \t}\n"
     "| }\n";
 
-// A text the tool refuses: its line and a part of its message.
-struct CBadLabText {
-    const char* name;
-    std::string text;
-    int line;
-    const char* message;
-};
-
 // A lab of one experiment whose level elements are the given "|" lines, from line 8; `after`
 // follows the level text.
 inline std::string LabWithElements(const std::string& elements, const std::string& after = "") {
@@ -222,7 +216,8 @@ inline const std::string kThreeElements =
 // The line of the first statement after the level text of LabWithElements(kThreeElements).
 inline constexpr int kAfterThreeElements = 19;
 
-inline const CBadLabText kBadLabTexts[] = {
+// Texts the tool refuses, each with its line and a part of its message.
+inline const CBadRecipe kBadLabTexts[] = {
     {"no creator", "experiment One\nlevel\n| level\n| {\n| \tlevel_elements\n| \t{ }\n| \tlevel_bar\n| \t{ }\n| }\n", 9,
      "no \"creator\" line"},
     {"creator too long", "creator " + std::string(40, 'x') + "\n", 1, "at most 39 characters"},

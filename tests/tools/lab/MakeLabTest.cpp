@@ -14,6 +14,7 @@
 #include "game/app/ScriptKey.h"
 #include "game/app/WorldContent.h"
 #include "game/app/WorldContentRecord.h"
+#include "tests/support/LabFiles.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ToolRun.h"
 #include "tests/tools/lab/LabFixtureRoot.h"
@@ -52,8 +53,7 @@ protected:
 
     // Loads a lab file with the game's container under the key given: its byte count.
     int Load(const std::string& name, const char* key, CWorldContent* lab, CLabHeader* header) {
-        lab->SetDirectory((m_out.Path() + "/").c_str());
-        lab->SetSuffix(".zql");
+        SetLabPlace(lab, m_out.Path());
         return lab->Load(name.c_str(), header, sizeof *header, key);
     }
 
@@ -125,12 +125,7 @@ TEST_F(MakeLabTest, ALabOfAnotherKeyDoesNotLoad) {
     EXPECT_EQ(Load("test", "another key", &content, &header), 0);
 
     // Nor does the program read one.
-    CWorldContent other;
-    other.SetDirectory((m_out.Path() + "/").c_str());
-    other.SetSuffix(".zql");
-    other.AddRecord("an experiment");
-    const CLabHeader otherHeader = {"USER", "V1.00", "0.03", 0};
-    ASSERT_GT(other.Save("other", &otherHeader, sizeof otherHeader, "another key"), 0);
+    ASSERT_TRUE(WriteLabFile(m_out.Path(), "other", LabHeader("USER", "0.03"), {{"an experiment", {}}}, "another key"));
     int status = 0;
     const std::string messages = Dump(m_out.File("other.zql"), &status);
     EXPECT_EQ(status, 1);
@@ -141,9 +136,9 @@ TEST_F(MakeLabTest, ALabOfAnotherKeyDoesNotLoad) {
 TEST_F(MakeLabTest, BadLabTextsAreRefusedAtTheirLine) {
     const std::string text = m_dir.File("lab.txt");
     const std::string out = m_out.File("bad.zql");
-    for (const CBadLabText& bad : kBadLabTexts) {
+    for (const CBadRecipe& bad : kBadLabTexts) {
         SCOPED_TRACE(bad.name);
-        const int status = Make(bad.text, out);
+        const int status = Make(bad.recipe, out);
         ExpectRefusal(status, m_dir.File("messages"), "make_lab: " + text + ":" + std::to_string(bad.line) + ": ",
                       bad.message);
         EXPECT_EQ(m_out.Names(), std::vector<std::string>{}) << "nothing written";
@@ -191,8 +186,7 @@ TEST(ShippedLabs, CarryTheirCreatorsAndVersions) {
     for (const auto& expected : labs) {
         SCOPED_TRACE(expected.name);
         CWorldContent lab;
-        lab.SetDirectory(BRENLOW_DATA_DIR "/data/labs/");
-        lab.SetSuffix(".zql");
+        SetLabPlace(&lab, std::string(BRENLOW_DATA_DIR "/") + kGameLabFolder);
         CLabHeader header;
         ASSERT_GT(lab.Load(expected.name, &header, sizeof header, kScriptKey), 0);
         const char creator[sizeof header.szCreator] = {};
