@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -33,6 +34,23 @@ bool GameRoot::CopyFrom(const std::string& folder, std::string* error) const {
     if (failure && error)
         *error = "cannot copy " + folder + ": " + failure.message();
     return !failure;
+}
+
+std::vector<std::string> LogFailureLines(const std::string& logText) {
+    static const char* const kMarkers[] = {"failed", "FAILED", "NOT successful", "ERROR"};
+    std::vector<std::string> failures;
+    for (size_t start = 0; start < logText.size();) {
+        const size_t end = std::min(logText.find('\n', start), logText.size());
+        const std::string line = logText.substr(start, end - start);
+        start = end + 1;
+        for (const char* marker : kMarkers) {
+            if (line.find(marker) != std::string::npos) {
+                failures.push_back(line);
+                break;
+            }
+        }
+    }
+    return failures;
 }
 
 std::string ScriptText(const char* block, const std::vector<const char*>& lines) {

@@ -30,6 +30,10 @@ constexpr const char* kSystemScript = "scripts/config/sysinit.vsc";
 constexpr const char* kDisplayScript = "scripts/config/3dinit.vsc";
 constexpr const char* kLogFile = "Game.log";
 
+// The lines of a start-up log that tell of a failure: a failed step, a script that does not
+// load or decipher, an error the scripter reports. Without their line ends.
+std::vector<std::string> LogFailureLines(const std::string& logText);
+
 // A plain script file holding one block with these "Key = value" lines.
 std::string ScriptText(const char* block, const std::vector<const char*>& lines);
 // What a script file holds that was created and never saved.

@@ -31,24 +31,15 @@ constexpr int kDown = -1;
 constexpr unsigned kSeed = 1234;
 constexpr float kStep = 1.1f;
 constexpr float kSpeed = 4.0f;  // radians per second
-// Long enough for any roller to finish a turn in one update; short enough for none to.
-constexpr double kLongDt = 10.0;
+// Short enough for no roller to finish a turn in one update.
 constexpr double kPartDt = 0.25;
-// Each turn takes two updates (its start and its end), at most nine turns a digit.
-constexpr int kUpdatesToRest = 2 * 9 + 2;
 
 const CVector3 kParentPos(1.0f, 2.0f, 0.5f);
-
-enum { kUpper = 0, kLower = 1, kFlap = 2 };
 
 // Worked out here rather than taken from the counter: counting up digit d is frame d,
 // counting down frame 10 - d, and digit 0 frame 0 both ways.
 uint32_t ExpectedFrame(int direction, int digit) {
     return static_cast<uint32_t>(direction > 0 ? digit : (10 - digit) % 10);
-}
-
-int Following(int direction, int digit) {
-    return (digit + direction + 10) % 10;
 }
 
 int Preceding(int direction, int digit) {
@@ -69,7 +60,7 @@ std::string Describe(const M3DOMObject* roller) {
     const C3DObject* flap = roller->GetO(kFlap);
     char text[160];
     snprintf(text, sizeof text, "valn %d frames %u %u %u flap visible %d value %.9g rot %.9g", roller->m_nValN,
-             FrameOf(roller->GetO(kUpper)), FrameOf(roller->GetO(kLower)), FrameOf(flap), flap->m_bVisible,
+             FrameOf(roller->GetO(kUpperHalf)), FrameOf(roller->GetO(kLowerHalf)), FrameOf(flap), flap->m_bVisible,
              static_cast<double>(flap->m_fValue), static_cast<double>(flap->m_vOwnRot.x));
     return text;
 }
@@ -77,8 +68,8 @@ std::string Describe(const M3DOMObject* roller) {
 void ExpectAtRest(const M3DOMObject* roller, int direction, int digit) {
     SCOPED_TRACE("at rest on " + std::to_string(digit));
     EXPECT_EQ(roller->m_nValN, digit);
-    EXPECT_EQ(FrameOf(roller->GetO(kUpper)), ExpectedFrame(direction, digit));
-    EXPECT_EQ(FrameOf(roller->GetO(kLower)), ExpectedFrame(direction, Preceding(direction, digit)));
+    EXPECT_EQ(FrameOf(roller->GetO(kUpperHalf)), ExpectedFrame(direction, digit));
+    EXPECT_EQ(FrameOf(roller->GetO(kLowerHalf)), ExpectedFrame(direction, Preceding(direction, digit)));
     EXPECT_EQ(roller->GetO(kFlap)->m_bVisible, 0);
     EXPECT_EQ(roller->GetO(kFlap)->m_fValue, 0.0f);
 }
@@ -211,8 +202,8 @@ TEST_F(FlipCounterTest, FramesAndFacesAtRestAndThroughEveryTurnOfARound) {
         const std::unique_ptr<CFlipCounter> counter = MakeCounter(1, direction);
         M3DOMObject* roller = Roller(0);
         ASSERT_NE(roller, nullptr);
-        const C3DObject* upper = roller->GetO(kUpper);
-        const C3DObject* lower = roller->GetO(kLower);
+        const C3DObject* upper = roller->GetO(kUpperHalf);
+        const C3DObject* lower = roller->GetO(kLowerHalf);
         const C3DObject* flap = roller->GetO(kFlap);
         int digit = 0;
         for (int turn = 0; turn < 10; ++turn) {
@@ -321,7 +312,7 @@ TEST_F(FlipCounterTest, HiddenOrWithoutTimeNothingMovesAndTurnsResumeWhereTheySt
             counter->SetVisible(0);
             EXPECT_EQ(m_pParent->m_bVisible, 0);
             for (int i = 0; i < 2; ++i) {
-                for (int o = kUpper; o <= kFlap; ++o)
+                for (int o = kUpperHalf; o <= kFlap; ++o)
                     EXPECT_EQ(Roller(i)->GetO(o)->m_bVisible, 0);
             }
         }

@@ -2,9 +2,11 @@
 
 #include "engine/core/AtomicFileTestHooks.h"
 #include "engine/graphics/RenderDeviceDX9.h"
+#include "engine/platform/Viewport.h"
 #include "game/app/GameClasses.h"
 #include "tests/support/FixtureGameRoot.h"
 #include "tests/support/FrameReset.h"
+#include "winapi/base/TimerTestHooks.h"
 #include "winapi/d3d9/D3D9TestHooks.h"
 #include "winapi/mm/MmTestHooks.h"
 #include "winapi/window/WinWindow.h"
@@ -31,6 +33,7 @@ void GameTest::TearDown() {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     }
+    winapi::UseRealClock();
 }
 
 bool GameTest::StartEngine() {
@@ -42,6 +45,26 @@ bool GameTest::StartWithGameObjects() {
         return false;
     m_game->CreateGameObjects();
     return true;
+}
+
+void GameTest::UseTestClock() {
+    winapi::SetTestClockNanoseconds(0);
+}
+
+void GameTest::PumpMessages() {
+    while (m_game->m_pViewport->ProcessMessages()) {
+    }
+}
+
+int GameTest::Frame(double dt) {
+    PumpMessages();
+    return m_game->Update(dt);
+}
+
+void GameTest::Activate() {
+    winapi::ForceActiveWindow(1);
+    ASSERT_EQ(Frame(0.0), 1);
+    ASSERT_EQ(m_game->m_bWindowEnabled, 1);
 }
 
 IDirect3DDevice9* GameTest::Direct3DDevice() const {

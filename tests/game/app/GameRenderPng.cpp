@@ -4,7 +4,6 @@
 // game-drawn pointer over the board: game_render_png <out.png>.
 #include <string>
 
-#include "engine/platform/Viewport.h"
 #include "tests/game/app/GameFramePicture.h"
 #include "tests/game/app/GameRenderScene.h"
 #include "tests/support/FixtureGameRoot.h"
@@ -35,9 +34,7 @@ bool RenderFrame(CSceneWindow* window, PixelFrame* frame, std::string* error) {
     // step.
     winapi::ForceActiveWindow(1);
     for (const double dt : {0.0, 0.02}) {
-        while (game.m_pViewport->ProcessMessages()) {
-        }
-        game.Update(dt);
+        game.Step(dt);
         winapi::InjectMouseMotion(kPointerX, kPointerY, 1, 1);
     }
     game.Render();

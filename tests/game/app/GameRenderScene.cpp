@@ -5,6 +5,7 @@
 #include "bench/GameCamera.h"
 #include "engine/graphics/ShaderHandler.h"
 #include "engine/platform/InputDeviceDX.h"
+#include "engine/platform/Viewport.h"
 #include "engine/sound/SoundDeviceOpenAL.h"
 #include "game/app/3DOMObject.h"
 #include "game/app/3DOMTree.h"
@@ -21,7 +22,7 @@ const char* const kShaders =
     "render_block { pass { diffuse 0 0 0 1 ambient 0 0 0 1 specular 0 0 0 1 emissive 0.1 0.2 0.9 1 } }\r\n"
     "render_ball { pass { diffuse 0 0 0 1 ambient 0 0 0 1 specular 0 0 0 1 emissive 0.9 0.3 0.1 1 } }\r\n";
 
-// A board wider than the view, its front face at the depth of kBoardFront.
+// A board wider than the view, its front face at z = 2.95.
 const char* const kBoardModel = "part box size 16 12 0.1\n    translate 0 0 3\nend\n";
 const char* const kBlockModel = "part box size 1.2 1.2 1.2\nend\n";
 const char* const kBallModel = "part sphere radius 0.5 segments 16 rings 8\nend\n";
@@ -96,6 +97,12 @@ void CSceneWindowGame::FollowCamera() {
     camera.SetEye(m_pCamera->m_vPosition);
     camera.SetTarget(m_pCamera->m_vTarget);
     camera.BuildMatrices();
+}
+
+int CSceneWindowGame::Step(double dt) {
+    while (m_pViewport->ProcessMessages()) {
+    }
+    return Update(dt);
 }
 
 bool AddGameRenderScene(CGame* game, GameRenderScene* scene, std::string* error) {

@@ -30,6 +30,9 @@ public:
     bool StartEngine();
     // The scene window's projections from the game's camera where it stands now.
     void FollowCamera();
+    // Hands the window's waiting messages to the input devices, then runs the update: one frame
+    // of the game's own loop without its drawing. The update's result.
+    int Step(double dt);
 
     CSceneWindow* m_pScene;
 };
@@ -48,8 +51,6 @@ inline const CVector3 kBlockCentre(1.0f, 1.0f, 0.0f);
 inline const CVector3 kBallCentre(1.2f, 1.2f, 1.5f);
 // A point of the block's front face far from the ball.
 inline const CVector3 kBlockOnly(1.5f, 0.5f, -0.6f);
-// The board's front face lies at this depth.
-constexpr float kBoardFront = 2.95f;
 
 // Every face of a model shows its shader's one colour.
 constexpr uint32_t kBoardColour = 0x808080;

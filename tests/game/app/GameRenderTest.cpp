@@ -24,7 +24,6 @@
 #include "engine/graphics/Texture2D.h"
 #include "engine/gui/Wnd.h"
 #include "engine/platform/InputDeviceDX.h"
-#include "engine/platform/Viewport.h"
 #include "engine/sound/SoundDeviceOpenAL.h"
 #include "game/app/3DOMTree.h"
 #include "game/app/3DOMWorld.h"
@@ -38,7 +37,6 @@
 #include "tests/support/SceneWindow.h"
 #include "tests/support/ShadowStencil.h"
 #include "tools/render/RecordingRenderDevice.h"
-#include "winapi/base/TimerTestHooks.h"
 #include "winapi/window/WindowTestHooks.h"
 
 namespace {
@@ -113,11 +111,7 @@ class GameRenderTest : public GameTest {
 protected:
     void SetUp() override {
         GameTest::SetUp();
-        winapi::SetTestClockNanoseconds(0);
-    }
-    void TearDown() override {
-        GameTest::TearDown();
-        winapi::UseRealClock();
+        UseTestClock();
     }
 
     // The game's start-up once the engine runs, the scene added, the window made active and
@@ -126,15 +120,7 @@ protected:
         ASSERT_EQ(m_game->Init(), 1);
         std::string error;
         ASSERT_TRUE(AddGameRenderScene(m_game.get(), &m_scene, &error)) << error;
-        winapi::ForceActiveWindow(1);
-        ASSERT_EQ(Update(0.0), 1);
-        ASSERT_EQ(m_game->m_bWindowEnabled, 1);
-    }
-    // Hands the window's waiting messages to the input devices, then runs the update.
-    int Update(double dt) {
-        while (m_game->m_pViewport->ProcessMessages()) {
-        }
-        return m_game->Update(dt);
+        Activate();
     }
 
     GameRenderScene m_scene;
@@ -497,7 +483,7 @@ TEST_F(GameRenderPixelTest, PauseShowsWhilePausedOrInADisabledWindowOffTheStartS
         m_game->m_bPaused = c.paused;
         m_game->m_pController->m_bStartScreen = c.startScreen;
         winapi::ForceWindowEnabled(c.windowEnabled);
-        ASSERT_EQ(Update(0.0), 1);
+        ASSERT_EQ(Frame(0.0), 1);
         ASSERT_EQ(m_game->m_bWindowEnabled, c.windowEnabled);
         const PixelFrame frame = RenderFrame();
         m_game->m_pRenderDevice->Present();
@@ -528,7 +514,7 @@ TEST_F(GameRenderPixelTest, ThePointerFollowsTheXScaleAndAMissingTextureDrawsNot
     memset(texels, 0xFF, static_cast<size_t>(texture->m_nWidth) * texture->m_nHeight * texelBytes);
     ASSERT_EQ(texture->Unlock(0), 1);
     winapi::InjectMouseMotion(250, 550, 1, 1);
-    ASSERT_EQ(Update(0.011), 1);
+    ASSERT_EQ(Frame(0.011), 1);
     ASSERT_EQ(m_game->m_nPointerX, 250);
     ASSERT_EQ(m_game->m_nPointerY, 550);
 

@@ -14,7 +14,6 @@
 #include "engine/graphics/ParticleEmitter.h"
 #include "engine/graphics/RenderDevice.h"
 #include "engine/gui/Wnd.h"
-#include "engine/platform/Viewport.h"
 #include "engine/sound/SoundDevice.h"
 #include "engine/sound/SoundDeviceOpenAL.h"
 #include "engine/sound/SoundHandler.h"
@@ -62,7 +61,7 @@ protected:
     // The engine and the game started on a clock that stands at 0.
     void SetUp() override {
         GameTest::SetUp();
-        winapi::SetTestClockNanoseconds(0);
+        UseTestClock();
         ASSERT_TRUE(StartEngine());
         ASSERT_EQ(m_game->Init(), 1);
         m_game->m_nSoundFXVol = kEffectsVolume;
@@ -80,23 +79,9 @@ protected:
         }
         GameTest::TearDown();
         m_pOtherSound.reset();
-        winapi::UseRealClock();
         SeedRandomNumbers(1);
     }
 
-    // The window made active and one frame run, so that the input devices deliver and the
-    // game has seen its window enabled.
-    void Activate() {
-        winapi::ForceActiveWindow(1);
-        ASSERT_EQ(Frame(0.0), 1);
-        ASSERT_EQ(m_game->m_bWindowEnabled, 1);
-    }
-    // Hands the window's waiting messages to the input devices, then runs the update.
-    int Frame(double dt) {
-        while (m_game->m_pViewport->ProcessMessages()) {
-        }
-        return m_game->Update(dt);
-    }
     void PressAndRelease(int scancode) {
         winapi::InjectKey(scancode, true);
         winapi::InjectKey(scancode, false);

@@ -35,6 +35,21 @@ uint32_t BottomSegments(int digit);
 // back those of the bottom half. 0 for a frame the model lacks.
 uint32_t ShownSegments(CModel* model, uint32_t frame, RollerPart part, RollerFace face);
 
+// A roller node's objects, in the order the roller scripts give them.
+enum RollerObject { kUpperHalf = 0, kLowerHalf = 1, kFlap = 2, kRollerObjects = 3 };
+
+// Long enough for any roller to finish its turn in one update, at the turning speeds of the
+// tests' counters and of the default data set's.
+inline constexpr double kLongDt = 10.0;
+// Each turn takes two updates (its start and its end), and a digit at most nine turns.
+inline constexpr int kUpdatesToRest = 2 * 9 + 2;
+
+// The digit after this one in the counting direction (+1 or -1). Worked out here rather than
+// taken from the counter.
+inline int Following(int direction, int digit) {
+    return (digit + direction + 10) % 10;
+}
+
 // Roller scripts in the fixtures folder, plain files with the marker line.
 inline constexpr const char* kRollerCountUpScript = "roller_count_up.fsc";
 inline constexpr const char* kRollerCountDownScript = "roller_count_down.fsc";

@@ -7,14 +7,12 @@
 // The game runs in the root itself. Where start-up fails it writes nothing, prints the log's
 // failing lines and exits 1.
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "engine/graphics/Camera.h"
 #include "engine/graphics/ShaderHandler.h"
-#include "engine/platform/Viewport.h"
 #include "game/app/3DOMObject.h"
 #include "game/app/3DOMScripter.h"
 #include "game/app/3DOMTree.h"
@@ -26,15 +24,17 @@
 #include "game/flow/SceneNames.h"
 #include "tests/game/app/GameRenderScene.h"
 #include "tests/support/FrameReset.h"
+#include "tests/support/GameRoot.h"
 #include "tests/support/PixelFrame.h"
 #include "tests/support/PngWriter.h"
 #include "tests/support/SceneWindow.h"
+#include "tests/support/TempDir.h"
 #include "winapi/window/WindowTestHooks.h"
 
 namespace {
 
 // The log start-up writes, named after the system script's "AppName".
-constexpr char kLogFile[] = "brenlow.log";
+constexpr char kAppLogFile[] = "brenlow.log";
 constexpr double kFrameStep = 0.02;
 // The backgrounds' sheet: tiles a quarter of the frame's size, four to a row.
 constexpr int kTileShrink = 4;
@@ -42,17 +42,12 @@ constexpr int kTilesPerRow = 4;
 
 // Lines of the log that tell of a failure.
 void PrintFailures() {
-    FILE* log = fopen(kLogFile, "r");
-    if (!log) {
-        fprintf(stderr, "scene_preview_png: start-up failed and left no %s\n", kLogFile);
+    if (!FileExists(kAppLogFile)) {
+        fprintf(stderr, "scene_preview_png: start-up failed and left no %s\n", kAppLogFile);
         return;
     }
-    char line[1024];
-    while (fgets(line, sizeof line, log)) {
-        if (strstr(line, "FAILED") || strstr(line, "failed") || strstr(line, "ERROR"))
-            fprintf(stderr, "scene_preview_png: %s", line);
-    }
-    fclose(log);
+    for (const std::string& line : LogFailureLines(ReadText(kAppLogFile)))
+        fprintf(stderr, "scene_preview_png: %s\n", line.c_str());
 }
 
 class ScenePreview {
@@ -61,11 +56,8 @@ public:
 
     // Frames of the game's own update, then its drawing, read back.
     PixelFrame Frame() {
-        for (const double dt : {kFrameStep, kFrameStep}) {
-            while (m_pGame->m_pViewport->ProcessMessages()) {
-            }
-            m_pGame->Update(dt);
-        }
+        for (const double dt : {kFrameStep, kFrameStep})
+            m_pGame->Step(dt);
         m_pGame->Render();
         return m_pWindow->Grab();
     }

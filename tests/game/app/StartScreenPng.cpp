@@ -5,13 +5,13 @@
 // start_screen_png <out.png>.
 #include <string>
 
-#include "engine/platform/Viewport.h"
 #include "game/app/3DOMObject.h"
 #include "game/app/3DObject.h"
 #include "game/app/FlipCounter.h"
 #include "game/flow/RODAGame.h"
 #include "tests/game/app/GameFramePicture.h"
 #include "tests/game/app/GameRenderScene.h"
+#include "tests/game/app/RollerFixture.h"
 #include "tests/support/GameRoot.h"
 #include "tests/support/PixelFrame.h"
 #include "tests/support/SceneWindow.h"
@@ -21,9 +21,6 @@ namespace {
 constexpr double kFrame = 0.02;
 // Long enough for the clipboard to arrive.
 constexpr int kSettlingFrames = 75;
-// A second finishes any turn: a turn takes two updates, a digit at most nine turns.
-constexpr double kLongDt = 1.0;
-constexpr int kUpdatesToRest = 2 * 9 + 2;
 constexpr unsigned kAtRest = 1223;
 constexpr unsigned kTensOn = 1233;
 constexpr unsigned kUnitsOn = 1234;
@@ -32,13 +29,6 @@ constexpr unsigned kUnitsOn = 1234;
 constexpr float kTensAngle = -1.8f;
 constexpr float kUnitsAngle = -0.8f;
 constexpr int kMostFrames = 100;
-constexpr int kFlap = 2;
-
-void Step(CSceneWindowGame* game) {
-    while (game->m_pViewport->ProcessMessages()) {
-    }
-    game->Update(kFrame);
-}
 
 // Frames of the game with the counter going to the value, until the roller's flap has turned
 // past the angle; false when it never gets there.
@@ -46,7 +36,7 @@ bool TurnUntil(CSceneWindowGame* game, CFlipCounter* counter, unsigned value, co
     counter->Update(0.0, value);
     for (int frame = 0; frame < kMostFrames && flap->m_vOwnRot.x > angle; ++frame) {
         counter->Update(kFrame, value);
-        Step(game);
+        game->Step(kFrame);
     }
     return flap->m_fValue != 0.0f && flap->m_vOwnRot.x <= angle;
 }
@@ -63,7 +53,7 @@ bool RenderFrame(CSceneWindow* window, PixelFrame* frame, std::string* error) {
         return false;
     }
     for (int i = 0; i < kSettlingFrames; ++i)
-        Step(&game);
+        game.Step(kFrame);
     for (int i = 0; i < kUpdatesToRest; ++i)
         counter->Update(kLongDt, kAtRest);
     const M3DOMObject* parent = counter->m_pParent;
